@@ -1,0 +1,30 @@
+// The bounded queue that carries library events to the window thread.
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+
+constexpr unsigned WM_EVENTS = 0x8001;  // WM_APP + 1
+constexpr std::size_t EVENT_QUEUE_LIMIT = 4096;
+constexpr std::size_t EVENT_TEXT_LIMIT = 16384;
+
+struct SdkEvent {
+    std::uint32_t number;
+    std::string text;
+};
+
+extern std::deque<SdkEvent> events;
+extern std::mutex eventsMutex;
+extern std::atomic<bool> accepting;
+// A WM_EVENTS is on its way and has not yet been taken; guarded by eventsMutex.
+extern bool wakePending;
+
+void EventCallback(std::uint32_t number, const char* text);
+
+// Takes every pending event at once; the window thread's side of the queue.
+std::deque<SdkEvent> TakeEvents();
+// Drops every pending event unseen.
+void DiscardEvents();
