@@ -1,0 +1,2 @@
+#include "console/glyphs.h"
+void DrawGlyph(const DRAWITEMSTRUCT&) {}

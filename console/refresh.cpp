@@ -1,0 +1,2 @@
+#include "console/refresh.h"
+void Refresh() {}

@@ -1,0 +1,3 @@
+#include "console/startup.h"
+std::string ReadSavedLanguage(const std::filesystem::path&) { return {}; }
+std::wstring NewTunnelID() { return {}; }

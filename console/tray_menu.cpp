@@ -1,0 +1,3 @@
+#include "console/tray_menu.h"
+HMENU BuildMenu() { return nullptr; }
+void Menu() {}

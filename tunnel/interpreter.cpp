@@ -1,0 +1,2 @@
+#include "tunnel/interpreter.h"
+void HandleEvents() {}
