@@ -1,0 +1,74 @@
+// Driving the real console from a test: a fresh folder to run it from, the per-user data
+// folder, the process, its windows and message boxes, its log and the stand-in's trace.
+// One console at a time: a launch ends whatever an earlier launch of this test program left.
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Which pgDllTunnel.dll lies beside the console.
+enum class Library { STANDIN, NO_CALLBACK, NONE };
+
+struct Console {
+    HANDLE process;
+    DWORD id;
+    std::filesystem::path folder;
+};
+
+// Creation order of the main window's children (GW_CHILD, then GW_HWNDNEXT).
+constexpr int CHILD_VALUE_ROW_0 = 2;  // the value of row r is child 2 + 2 r, for r below 4
+constexpr int CHILD_START = 13;
+constexpr int CHILD_STOP = 14;
+constexpr int CHILD_QUIT = 15;
+
+// The folder of the running test program: build/bin.
+std::filesystem::path BinFolder();
+// A new empty folder under the temporary folder, named after name and this process.
+std::filesystem::path FreshFolder(const std::wstring& name);
+// %LOCALAPPDATA%\TAMBRIX\D2I Duzozur.
+std::filesystem::path DataFolder();
+// Removes the data folder and everything in it.
+void ClearDataFolder();
+
+std::string ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+
+// A fresh folder with the console, the chosen library and, when given, "pgTunnelStatic.cfg"
+// holding exactly configuration.
+std::filesystem::path LayOut(const std::wstring& name, Library library,
+                             const std::optional<std::string>& configuration);
+
+// Starts the console of folder. The process belongs to a job that ends it when this test
+// program ends, so that no console outlives a failed test.
+Console Launch(const std::filesystem::path& folder);
+// Ends the console if it still runs and releases its handle.
+void EndConsole(Console& console);
+// Waits for the process to end; its exit code, or nothing on timeout.
+std::optional<DWORD> WaitForExit(const Console& console, DWORD timeoutMs = 10000);
+
+// Polls condition every 20 ms until it holds or timeoutMs have passed; whether it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+// The console's visible main window, or null.
+HWND MainWindow(const Console& console);
+HWND WaitForMainWindow(const Console& console, DWORD timeoutMs = 10000);
+// A visible message box of the console, or null.
+HWND MessageBoxOf(const Console& console);
+HWND WaitForMessageBox(const Console& console, DWORD timeoutMs = 10000);
+// The text of a message box (its caption is Text(box)).
+std::wstring MessageBoxText(HWND box);
+// Answers a message box with IDOK, IDYES or IDNO.
+void Answer(HWND box, int id);
+// Posts WM_CLOSE, then answers the question with Yes; the exit code, or nothing on timeout.
+std::optional<DWORD> QuitConsole(const Console& console);
+
+std::vector<HWND> Children(HWND window);
+HWND ChildAt(HWND window, int index);
+// A window's text, read across processes without blocking on a stuck program.
+std::wstring Text(HWND window);
+
+// The console's log messages without their time stamps.
+std::vector<std::string> ConsoleLog();
