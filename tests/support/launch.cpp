@@ -2,10 +2,13 @@
 
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 
 #include "console_fixture.h"
+#include "message_box.h"
 #include "tunnel/log.h"
 
 namespace {
@@ -13,7 +16,26 @@ namespace {
 const wchar_t* CONSOLE_CLASS = L"TAMBRIX.P2P.Console";
 
 HANDLE job = nullptr;
-Console lastLaunched{nullptr, 0, {}};
+// Every console launched, with the test that launched it.
+std::vector<std::pair<std::string, Console>> launched;
+
+std::string CurrentTest() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
+}
+
+void EndEarlierTestsConsoles() {
+    const std::string current = CurrentTest();
+    for (auto it = launched.begin(); it != launched.end();) {
+        if (it->first == current) {
+            ++it;
+            continue;
+        }
+        EndConsole(it->second);
+        CloseHandle(it->second.process);
+        it = launched.erase(it);
+    }
+}
 
 HANDLE KillOnCloseJob() {
     if (!job) {
@@ -59,10 +81,11 @@ std::filesystem::path BinFolder() {
 }
 
 std::filesystem::path FreshFolder(const std::wstring& name) {
+    static int made = 0;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const auto folder = std::filesystem::path(temp) /
-                        (L"tambrix-" + name + L"-" + std::to_wstring(GetCurrentProcessId()));
+    const auto folder = std::filesystem::path(temp) / (L"tambrix-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                                                       L"-" + std::to_wstring(++made));
     std::error_code error;
     std::filesystem::remove_all(folder, error);
     std::filesystem::create_directories(folder);
@@ -106,7 +129,7 @@ std::filesystem::path LayOut(const std::wstring& name, Library library,
 }
 
 Console Launch(const std::filesystem::path& folder) {
-    EndConsole(lastLaunched);
+    EndEarlierTestsConsoles();
     std::wstring commandLine = L"\"" + (folder / L"TAMBRIXP2PConsole.exe").wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -118,19 +141,16 @@ Console Launch(const std::filesystem::path& folder) {
     AssignProcessToJobObject(KillOnCloseJob(), started.hProcess);
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
-    lastLaunched = Console{started.hProcess, started.dwProcessId, folder};
-    return lastLaunched;
+    const Console console{started.hProcess, started.dwProcessId, folder};
+    launched.emplace_back(CurrentTest(), console);
+    return console;
 }
 
-void EndConsole(Console& console) {
-    if (!console.process) return;
-    if (WaitForSingleObject(console.process, 0) == WAIT_TIMEOUT) {
+void EndConsole(const Console& console) {
+    if (console.process && WaitForSingleObject(console.process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(console.process, 255);
         WaitForSingleObject(console.process, 5000);
     }
-    CloseHandle(console.process);
-    if (lastLaunched.process == console.process) lastLaunched.process = nullptr;
-    console.process = nullptr;
 }
 
 std::optional<DWORD> WaitForExit(const Console& console, DWORD timeoutMs) {
@@ -157,7 +177,7 @@ HWND WaitForMainWindow(const Console& console, DWORD timeoutMs) {
     return window;
 }
 
-HWND MessageBoxOf(const Console& console) { return FindVisible(console, L"#32770"); }
+HWND MessageBoxOf(const Console& console) { return FindMessageBox(console.id); }
 
 HWND WaitForMessageBox(const Console& console, DWORD timeoutMs) {
     HWND box = nullptr;

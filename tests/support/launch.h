@@ -1,6 +1,7 @@
 // Driving the real console from a test: a fresh folder to run it from, the per-user data
-// folder, the process, its windows and message boxes, its log and the stand-in's trace.
-// One console at a time: a launch ends whatever an earlier launch of this test program left.
+// folder, the process, its windows and message boxes, and its log.
+// The first launch of a test ends every console that an earlier test of this program left
+// running, and the last ones end with the test program, so no console outlives its test.
 #pragma once
 #include <windows.h>
 
@@ -27,7 +28,7 @@ constexpr int CHILD_QUIT = 15;
 
 // The folder of the running test program: build/bin.
 std::filesystem::path BinFolder();
-// A new empty folder under the temporary folder, named after name and this process.
+// A new empty folder under the temporary folder, named after name, this process and a count.
 std::filesystem::path FreshFolder(const std::wstring& name);
 // %LOCALAPPDATA%\TAMBRIX\D2I Duzozur.
 std::filesystem::path DataFolder();
@@ -42,11 +43,11 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::filesystem::path LayOut(const std::wstring& name, Library library,
                              const std::optional<std::string>& configuration);
 
-// Starts the console of folder. The process belongs to a job that ends it when this test
-// program ends, so that no console outlives a failed test.
+// Starts the console of folder; a console that could not start has a null process.
+// The handle stays valid until a later test launches.
 Console Launch(const std::filesystem::path& folder);
-// Ends the console if it still runs and releases its handle.
-void EndConsole(Console& console);
+// Ends the console at once if it still runs.
+void EndConsole(const Console& console);
 // Waits for the process to end; its exit code, or nothing on timeout.
 std::optional<DWORD> WaitForExit(const Console& console, DWORD timeoutMs = 10000);
 
