@@ -161,7 +161,12 @@ TEST_F(ResourceTest, IconIsOne256PixelPngWithAlpha) {
 
     const HDC dc = CreateCompatibleDC(nullptr);
     BITMAPINFO bitmapInfo = {};
-    bitmapInfo.bmiHeader = {sizeof(BITMAPINFOHEADER), 256, -256, 1, 32, BI_RGB};
+    bitmapInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bitmapInfo.bmiHeader.biWidth = 256;
+    bitmapInfo.bmiHeader.biHeight = -256;  // top-down
+    bitmapInfo.bmiHeader.biPlanes = 1;
+    bitmapInfo.bmiHeader.biBitCount = 32;
+    bitmapInfo.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const HBITMAP bitmap = CreateDIBSection(dc, &bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ old = SelectObject(dc, bitmap);

@@ -116,7 +116,9 @@ TEST_F(TrayMenuTest, ItemsForEveryLanguageChoiceAndTunnelState) {
             EXPECT_EQ(languages[0].text, texts.system);
             for (std::size_t i = 0; i < 7; ++i) {
                 EXPECT_EQ(languages[i].id, 200 + i);
-                if (i > 0) EXPECT_EQ(languages[i].text, NATIVE_NAMES[i - 1]);
+                if (i > 0) {
+                    EXPECT_EQ(languages[i].text, NATIVE_NAMES[i - 1]);
+                }
                 EXPECT_EQ((languages[i].state & MFS_CHECKED) != 0, i == choice) << "language item " << i;
             }
 
