@@ -43,8 +43,12 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "ask") == 0) {
         const HWND window = WaitForMainWindow(console, 30000);
         if (!window) return Fail("the console's window did not show");
+        // A box that is already open (an error report) is not the question.
+        const HWND earlier = MessageBoxOf(console);
         PostMessageW(window, WM_CLOSE, 0, 0);
-        if (!WaitForMessageBox(console)) return Fail("no question was asked");
+        if (!WaitUntil([&] { const HWND box = MessageBoxOf(console); return box && box != earlier; })) {
+            return Fail("no question was asked");
+        }
         std::printf("console asks whether to quit\n");
         return 0;
     }
