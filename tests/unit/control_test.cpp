@@ -118,7 +118,7 @@ TEST_F(Control, StartHandsTheConfigurationOverByteForByte) {
         std::string file;
         std::string passed;
     } cases[] = {
-        {L"plain", "server=1", "server=1"},
+        {L"plain-\u00E9\u4E2D", "server=1", "server=1"},  // a folder name that is not ASCII
         {L"crlf", "a=1\r\nb=2\r\n", "a=1\r\nb=2\r\n"},
         {L"bom", "\xEF\xBB\xBF" "a=1\n", "\xEF\xBB\xBF" "a=1\n"},
         {L"first-nul", std::string("\0a=1", 4), ""},
