@@ -1,0 +1,90 @@
+// The copy commands on the real clipboard, which the whole desktop shares.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "console/window.h"
+#include "console/window_proc.h"
+#include "console_fixture.h"
+#include "text/language.h"
+#include "tunnel/control.h"
+#include "tunnel/state.h"
+
+namespace {
+
+void PutOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    std::wstring text = L"<none>";
+    if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+        const auto* units = static_cast<const wchar_t*>(GlobalLock(memory));
+        text = units;
+        GlobalUnlock(memory);
+    }
+    CloseClipboard();
+    return text;
+}
+
+class ClipboardTest : public testing::Test {
+protected:
+    void SetUp() override {
+        UseFreshDataDir();
+        language = "en";
+        tunnelID = L"0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0";
+        CreateTestConsole();
+        PutOnClipboard(L"held before");
+    }
+    void TearDown() override {
+        peers.clear();
+        running = false;
+        DestroyTestConsole();
+    }
+};
+
+TEST_F(ClipboardTest, CopiesWhatTheCommandNames) {
+    const struct {
+        PeerMap table;
+        int command;
+        const wchar_t* expected;
+    } cases[] = {
+        {{{"peer-b", 128}, {"peer-a", 0}}, ID_COPY_DEVICE, L"peer-a\r\npeer-b"},
+        {{{"solo", 5}}, ID_COPY_DEVICE, L"solo"},
+        {{}, ID_COPY_DEVICE, L"held before"},  // nothing to copy: the clipboard is left alone
+        {{}, ID_COPY_TUNNEL, L"0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"},
+    };
+    for (const auto& c : cases) {
+        PutOnClipboard(L"held before");
+        peers = c.table;
+        running = !peers.empty();
+        EXPECT_EQ(SendMessageW(window, WM_COMMAND, c.command, 0), 0);
+        EXPECT_EQ(ClipboardText(), c.expected);
+    }
+}
+
+TEST_F(ClipboardTest, AnEmptyTextDoesNotEvenOpenTheClipboard) {
+    const DWORD sequence = GetClipboardSequenceNumber();
+    Copy(L"");
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_EQ(ClipboardText(), L"held before");
+}
+
+TEST_F(ClipboardTest, ABusyClipboardLeavesItsContent) {
+    // Another window holds the clipboard open: the copy gives up without a trace.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    Copy(L"never copied");
+    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), L"held before");
+}
+
+}  // namespace

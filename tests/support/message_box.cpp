@@ -1,0 +1,57 @@
+#include "message_box.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd, cls, 16);
+    if (owner == search->processId && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
+    return text;
+}
+
+}  // namespace
+
+HWND FindMessageBox(DWORD processId) {
+    Search search = {processId, nullptr};
+    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeoutMs) {
+    return std::async(std::launch::async, [=] {
+        SeenBox seen;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        HWND box = nullptr;
+        while (!(box = FindMessageBox(processId)) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!box) return seen;
+        seen.found = true;
+        seen.caption = TextOf(box);
+        // The message text is the static control with the id 0xFFFF.
+        if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = TextOf(text);
+        PostMessageW(box, WM_COMMAND, command, 0);
+        return seen;
+    });
+}
