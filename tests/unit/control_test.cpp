@@ -10,7 +10,7 @@
 
 #include "console/window.h"
 #include "support/console_fixture.h"
-#include "support/message_boxes.h"
+#include "support/message_box_guard.h"
 #include "support/tunnel_fixture.h"
 #include "text/language.h"
 #include "tunnel/control.h"
@@ -200,7 +200,7 @@ TEST_F(Control, NoConfigurationShowsTheBoxAndNothingElse) {
         const auto boxes = StopAnsweringBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, T("login_failed"));
-        EXPECT_EQ(boxes[0].texts, std::vector<std::wstring>{L"pgTunnelStatic.cfg"});
+        EXPECT_EQ(boxes[0].text, L"pgTunnelStatic.cfg");
         EXPECT_EQ(boxes[0].owner, window);
         EXPECT_TRUE(calls.empty());
         EXPECT_FALSE(running);
