@@ -1,0 +1,125 @@
+#include "drive.h"
+
+#include <filesystem>
+
+#include "text/translations.h"
+
+namespace {
+
+struct MenuSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchMenu(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<MenuSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (process == search->process && wcscmp(className, L"#32768") == 0 && IsWindowVisible(window)) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result)) return -1;
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void PostCommand(HWND window, WORD id, WORD code) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), 0); }
+
+void PostTray(HWND window, UINT mouseMessage) { PostMessageW(window, TRAY_MESSAGE, 1, mouseMessage); }
+
+void PickFromLanguageList(HWND window, int index) {
+    const HWND list = ChildAt(window, CHILD_LANGUAGE_LIST);
+    SendWithin(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+int LanguageListChoice(HWND window) {
+    return static_cast<int>(SendWithin(ChildAt(window, CHILD_LANGUAGE_LIST), CB_GETCURSEL, 0, 0));
+}
+
+bool WaitForPostedCommands(HWND window, DWORD timeoutMs) {
+    const int choice = LanguageListChoice(window);
+    if (choice < 0) return false;
+    const auto file = DataFolder() / L"language.txt";
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    PostCommand(window, static_cast<WORD>(200 + choice));
+    return WaitUntil([&] { return std::filesystem::exists(file, error); }, timeoutMs);
+}
+
+std::wstring DescribeWindow(HWND window) {
+    std::wstring description = IsWindowVisible(window) ? L"shown" : L"hidden";
+    if (IsIconic(window)) description += L" minimised";
+    description += L"\n" + Text(window) + L"\n";
+    for (const HWND child : Children(window)) {
+        description += (IsWindowEnabled(child) ? L"[on] " : L"[off] ") + Text(child) + L"\n";
+    }
+    return description;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text = L"<none>";
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return L"<busy>";
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+std::vector<HWND> PopupMenus(const Console& console) {
+    MenuSearch search{console.id, {}};
+    EnumWindows(&MatchMenu, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PressMenuKeys(const Console& console, const std::vector<WORD>& keys) {
+    // A menu takes a burst of queued keys less reliably than a typist's pace. Keys posted to any
+    // window of the console's thread reach the menu's loop.
+    for (const WORD key : keys) {
+        const auto menus = PopupMenus(console);
+        if (menus.empty()) return;
+        PostMessageW(menus.front(), WM_KEYDOWN, key, 1);
+        PostMessageW(menus.front(), WM_KEYUP, key, 0xC0000001);
+        Sleep(80);
+    }
+}
+
+void FreshDataFolder(const std::string& code) {
+    ClearDataFolder();
+    WriteBytes(DataFolder() / L"language.txt", code);
+}
+
+std::string LocaleLanguage() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = L"";
+    GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH);
+    const std::string code = {static_cast<char>(name[0]), static_cast<char>(name[1])};
+    return HasLanguage(code) ? code : "en";
+}
+
+std::wstring Translated(const std::string& code, const std::string& key) { return translations.at(code).at(key); }
