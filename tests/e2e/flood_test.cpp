@@ -2,6 +2,7 @@
 // diagnostic reports: the console must end promptly and cleanly, and its log hold only whole lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -105,4 +106,31 @@ TEST(Flood, QuitDuringAFloodEndsPromptlyAndLeavesOnlyWholeLogLines) {
     EXPECT_TRUE(awaited.empty()) << "the last event's error line is missing";
     EXPECT_GT(events, 4096u) << "more than one full batch was handled";
     EXPECT_GT(diagnostics, 0u);
+}
+
+// Disabled: fails today. While events keep coming, a WM_EVENTS is posted again during every batch,
+// and posted messages are taken before input, so the user's clicks (and painting) wait until the
+// library falls silent. Enable it once the window thread lets input in between batches.
+TEST(Flood, DISABLED_ClickOnStopIsHandledWhileEventsKeepComing) {
+    const struct {
+        const char* what;
+        std::string script;
+    } cases[] = {
+        {"quiet", "after 0 event 2 {\"errcode\":0}\nafter 0 event 5 {\"peerid\":\"PEER\"}\n"},
+        {"one thread flooding", "after 0 event 2 {\"errcode\":0}\nflood 1000000000 1 5 {\"peerid\":\"PEER\"}\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshDataFolder("en");
+        const Console console = Launch(LayOut(L"floodclick", Library::STANDIN, c.script));
+        const HWND window = WaitForMainWindow(console);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return Text(ChildAt(window, CHILD_VALUE_ROW_0)) == L"PEER"; }));
+        ClickWithTheMouse(ChildAt(window, CHILD_STOP));
+        EXPECT_TRUE(WaitUntil([&] {
+            const auto calls = CallNames(ReadTrace(console.folder));
+            return std::find(calls.begin(), calls.end(), "pgTunnelStop") != calls.end();
+        }, 10000));
+        EndConsole(console);
+    }
 }

@@ -33,6 +33,18 @@ LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+void ClickWithTheMouse(HWND control) {
+    RECT area;
+    GetWindowRect(control, &area);
+    SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    INPUT press[2] = {};
+    press[0].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].type = INPUT_MOUSE;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof(INPUT));
+}
+
 void PostCommand(HWND window, WORD id, WORD code) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), 0); }
 
 void PostTray(HWND window, UINT mouseMessage) { PostMessageW(window, TRAY_MESSAGE, 1, mouseMessage); }

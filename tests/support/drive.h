@@ -19,6 +19,9 @@ constexpr UINT TRAY_MESSAGE = WM_APP + 2;
 
 // Presses a button the way a click does; the command reaches the main window from the button.
 void Click(HWND button);
+// Clicks the middle of a control with the real mouse: input that waits its turn in the console's
+// queue behind posted messages, as a person's click does.
+void ClickWithTheMouse(HWND control);
 // Posts WM_COMMAND with id and code to the main window, as from no control.
 void PostCommand(HWND window, WORD id, WORD code = 0);
 // Posts what the tray icon reports for a mouse message (WM_LBUTTONUP, WM_RBUTTONUP, ...).
