@@ -9,4 +9,5 @@ extern std::wstring tunnelID;
 
 void Start();
 void Stop();
-void LogCallback(std::uint32_t level, const char* text);
+// The library's diagnostic callback; never lets an exception out into the library.
+void LogCallback(std::uint32_t level, const char* text) noexcept;

@@ -22,7 +22,9 @@ extern std::atomic<bool> accepting;
 // A WM_EVENTS is on its way and has not yet been taken; guarded by eventsMutex.
 extern bool wakePending;
 
-void EventCallback(std::uint32_t number, const char* text);
+// The library's event callback: queues a copy of the event and wakes the window thread.
+// Never lets an exception out into the library.
+void EventCallback(std::uint32_t number, const char* text) noexcept;
 
 // Takes every pending event at once; the window thread's side of the queue.
 std::deque<SdkEvent> TakeEvents();

@@ -21,6 +21,7 @@ extern TunnelStopFunction sdkStop;
 extern TunnelConfigFunction sdkConfig;
 extern TunnelCallbackSetFunction sdkCallback;
 
-// Loads the library from folder with all four exports, or leaves sdk null.
+// Loads the library at path (baseDir / "pgDllTunnel.dll", a full path) with all four exports,
+// or leaves sdk and the four pointers null with nothing of the library kept loaded.
 void LoadTunnelLibrary(const wchar_t* path);
 #endif

@@ -1,0 +1,200 @@
+// The queue between the library's threads and the window thread: its bounds, its copies and
+// how it wakes the window thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/window.h"
+#include "tunnel/events.h"
+#include "support/tunnel_fixture.h"
+
+namespace {
+
+class EventQueue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetTunnel();
+        window = CreateWindowExW(0, L"STATIC", L"events", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(window);
+        window = nullptr;
+        ResetTunnel();
+    }
+};
+
+// Removes the WM_EVENTS messages waiting for the test window and counts them.
+int TakeWakeUps() {
+    int count = 0;
+    MSG message;
+    while (PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_REMOVE)) {
+        EXPECT_EQ(message.wParam, 0u);
+        EXPECT_EQ(message.lParam, 0);
+        ++count;
+    }
+    return count;
+}
+
+std::size_t Pending() {
+    std::lock_guard<std::mutex> lock(eventsMutex);
+    return events.size();
+}
+
+}  // namespace
+
+TEST_F(EventQueue, HoldsAtMost4096AndDropsTheRest) {
+    for (std::uint32_t i = 0; i < 4095; ++i) EventCallback(i, "e");
+    EXPECT_EQ(Pending(), 4095u);
+    EventCallback(4095, "last kept");
+    EXPECT_EQ(Pending(), 4096u);
+    EventCallback(4096, "dropped");
+    EXPECT_EQ(Pending(), 4096u);
+    EXPECT_EQ(TakeWakeUps(), 1);
+
+    const auto batch = TakeEvents();
+    ASSERT_EQ(batch.size(), 4096u);
+    for (std::uint32_t i = 0; i < 4096; ++i) ASSERT_EQ(batch[i].number, i);
+    EXPECT_EQ(batch.back().text, "last kept");
+    EXPECT_EQ(Pending(), 0u);
+}
+
+// While the window could not be reached the queue filled; a dropped event still wakes it.
+TEST_F(EventQueue, ADroppedEventStillWakesTheWindowThread) {
+    const HWND reachable = window;
+    window = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(window);
+    for (std::uint32_t i = 0; i < 4096; ++i) EventCallback(i, "");
+    EXPECT_FALSE(wakePending);  // every post failed
+
+    window = reachable;
+    EventCallback(4096, "dropped");
+    EXPECT_EQ(TakeWakeUps(), 1);
+    EXPECT_EQ(TakeEvents().size(), 4096u);
+}
+
+TEST_F(EventQueue, OneWakeUpUntilTheQueueIsTaken) {
+    for (std::uint32_t i = 0; i < 1000; ++i) EventCallback(i, "burst");
+    EXPECT_EQ(TakeWakeUps(), 1);
+    EXPECT_EQ(TakeEvents().size(), 1000u);
+    EXPECT_EQ(TakeWakeUps(), 0);
+
+    EventCallback(7, "after the take");
+    EventCallback(8, "after the take");
+    EXPECT_EQ(TakeWakeUps(), 1);
+
+    // Discarding leaves the wake-up standing: its message is still on the way.
+    DiscardEvents();
+    EXPECT_EQ(Pending(), 0u);
+    EventCallback(9, "after a discard");
+    EXPECT_EQ(TakeWakeUps(), 0);
+    const auto batch = TakeEvents();
+    ASSERT_EQ(batch.size(), 1u);
+    EXPECT_EQ(batch[0].number, 9u);
+}
+
+TEST_F(EventQueue, CopiesTheTextUpToItsFirstNulAndAtMost16384Bytes) {
+    const std::string longText(20000, 'x');
+    std::string shortText = "0123456789";
+    shortText += '\0';
+    shortText += "hidden";
+    const std::string exact = std::string(16384, 'y');  // its c_str() puts the NUL right after
+    const struct {
+        const char* name;
+        const char* text;
+        std::string queued;
+    } cases[] = {
+        {"longer than the limit", longText.c_str(), std::string(16384, 'x')},
+        {"NUL after 10 bytes", shortText.c_str(), "0123456789"},
+        {"exactly the limit", exact.c_str(), exact},
+        {"null", nullptr, ""},
+        {"empty", "", ""},
+        {"bytes above 0x7F", "\xE4\xB8\xAD\xFF", "\xE4\xB8\xAD\xFF"},
+    };
+    for (const auto& c : cases) EventCallback(42, c.text);
+    const auto batch = TakeEvents();
+    ASSERT_EQ(batch.size(), std::size(cases));
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        EXPECT_EQ(batch[i].number, 42u) << cases[i].name;
+        EXPECT_EQ(batch[i].text, cases[i].queued) << cases[i].name;
+    }
+}
+
+// The byte after the 16384th is never read: here it lies on a page that cannot be read.
+TEST_F(EventQueue, NeverReadsPastTheLimit) {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const std::size_t size = EVENT_TEXT_LIMIT + system.dwPageSize;
+    auto* block = static_cast<char*>(VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(block, nullptr);
+    std::fill(block, block + EVENT_TEXT_LIMIT, 'z');
+    DWORD old;
+    ASSERT_TRUE(VirtualProtect(block + EVENT_TEXT_LIMIT, system.dwPageSize, PAGE_NOACCESS, &old));
+
+    EventCallback(1, block);
+    const auto batch = TakeEvents();
+    ASSERT_EQ(batch.size(), 1u);
+    EXPECT_EQ(batch[0].text, std::string(EVENT_TEXT_LIMIT, 'z'));
+    VirtualFree(block, 0, MEM_RELEASE);
+}
+
+TEST_F(EventQueue, NothingOnceAcceptingIsCleared) {
+    accepting = false;
+    // The lock is held elsewhere: a callback that tried to take it would not come back.
+    std::unique_lock<std::mutex> held(eventsMutex);
+    std::atomic<bool> returned{false};
+    std::thread library([&] {
+        EventCallback(5, R"({"peerid":"a"})");
+        returned = true;
+    });
+    for (int i = 0; i < 200 && !returned; ++i) Sleep(10);
+    EXPECT_TRUE(returned);
+    held.unlock();
+    library.join();
+    EXPECT_EQ(Pending(), 0u);
+    EXPECT_EQ(TakeWakeUps(), 0);
+    EXPECT_FALSE(wakePending);
+}
+
+// Library threads race the window thread: no event is lost or reordered, and no second wake-up
+// is ever posted while one is on its way.
+TEST_F(EventQueue, ManyThreadsNoLostWakeUp) {
+    const int threads = 4;
+    const std::uint32_t perThread = 1000;
+    std::vector<std::thread> library;
+    for (int t = 0; t < threads; ++t) {
+        library.emplace_back([t, perThread] {
+            for (std::uint32_t i = 0; i < perThread; ++i) {
+                EventCallback(t * perThread + i, "");
+                if (i % 64 == 0) Sleep(0);
+            }
+        });
+    }
+    std::vector<std::uint32_t> next(threads);
+    std::size_t received = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    MSG message;
+    while (received < threads * perThread && std::chrono::steady_clock::now() < deadline) {
+        if (!PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        EXPECT_FALSE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_NOREMOVE));
+        for (const SdkEvent& event : TakeEvents()) {
+            const std::uint32_t t = event.number / perThread;
+            ASSERT_EQ(event.number % perThread, next[t]);
+            ++next[t];
+            ++received;
+        }
+    }
+    for (auto& thread : library) thread.join();
+    EXPECT_EQ(received, threads * perThread);
+    EXPECT_EQ(TakeWakeUps(), 0);
+}
