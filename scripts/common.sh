@@ -67,9 +67,30 @@ ensure_prefix() {
   fi
 }
 
+# A copy of the configured prefix whose screen is 120 DPI, for the test of the console's scaling.
+DPI_PREFIX=$BUILD_DIR/wineprefix-120dpi
+ensure_dpi_prefix() {
+  if [ ! -f "$DPI_PREFIX/.configured" ]; then
+    rm -rf "$DPI_PREFIX"
+    cp -a "$WINEPREFIX" "$DPI_PREFIX"
+    rm -f "$DPI_PREFIX/.configured"
+    local reg="$BUILD_DIR/dpi-120.reg"
+    printf '%s\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000078' '' \
+      '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
+      '"LogPixels"=dword:00000078' >"$reg"
+    WINEPREFIX=$DPI_PREFIX wine_quiet regedit /S "$reg"
+    WINEPREFIX=$DPI_PREFIX wineserver -w
+    touch "$DPI_PREFIX/.configured"
+  fi
+}
+
 start_wineserver() {
   wineserver -p </dev/null >/dev/null 2>&1
   wine_quiet wineboot
+  if [ -d "$DPI_PREFIX" ]; then
+    WINEPREFIX=$DPI_PREFIX wineserver -p </dev/null >/dev/null 2>&1
+    WINEPREFIX=$DPI_PREFIX wine_quiet wineboot
+  fi
 }
 
 # Starts Xvfb on a free display unless one is given; remembers it for stop_started.
@@ -87,6 +108,7 @@ start_display() {
 
 stop_started() {
   wineserver -k >/dev/null 2>&1 || true
+  [ -d "$DPI_PREFIX" ] && { WINEPREFIX=$DPI_PREFIX wineserver -k >/dev/null 2>&1 || true; }
   for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${started_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 }
