@@ -70,6 +70,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         HandleEvents();
         return 0;
     }
+    if (message == WM_TIMER && wParam == EVENTS_TIMER) {
+        KillTimer(hwnd, EVENTS_TIMER);
+        HandleEvents();
+        return 0;
+    }
     if (message == WM_TRAY) {
         if (lParam == WM_LBUTTONUP) Show();
         if (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) Menu();

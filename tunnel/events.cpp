@@ -26,8 +26,8 @@ void EventCallback(std::uint32_t number, const char* text) noexcept {
         std::lock_guard<std::mutex> lock(eventsMutex);
         // A full queue drops the event without a trace; the wake-up still stands.
         if (events.size() < EVENT_QUEUE_LIMIT) events.push_back(SdkEvent{number, CopyText(text)});
-        // One wake-up covers every event queued until the window thread takes the queue: a
-        // message per event would redraw once per event and could fill the posted-message
+        // One wake-up covers every event queued until the window thread finds the queue empty:
+        // a message per event would redraw once per event and could fill the posted-message
         // queue of the window thread.
         if (!wakePending) wakePending = PostMessageW(window, WM_EVENTS, 0, 0) != FALSE;
     } catch (...) {
@@ -40,7 +40,7 @@ std::deque<SdkEvent> TakeEvents() {
     {
         std::lock_guard<std::mutex> lock(eventsMutex);
         batch.swap(events);
-        wakePending = false;
+        wakePending = !batch.empty();
     }
     return batch;
 }

@@ -19,14 +19,17 @@ struct SdkEvent {
 extern std::deque<SdkEvent> events;
 extern std::mutex eventsMutex;
 extern std::atomic<bool> accepting;
-// A WM_EVENTS is on its way and has not yet been taken; guarded by eventsMutex.
+// The window thread will take the queue without being woken: a WM_EVENTS is on its way, or
+// the last batch was not empty and a follow-up is due. Guarded by eventsMutex.
 extern bool wakePending;
 
 // The library's event callback: queues a copy of the event and wakes the window thread.
 // Never lets an exception out into the library.
 void EventCallback(std::uint32_t number, const char* text) noexcept;
 
-// Takes every pending event at once; the window thread's side of the queue.
+// Takes every pending event at once; the window thread's side of the queue. After a batch
+// that was not empty the window thread must come back for more by itself (see HandleEvents):
+// library threads wake it again only once it has found the queue empty.
 std::deque<SdkEvent> TakeEvents();
 // Drops every pending event unseen.
 void DiscardEvents();

@@ -10,6 +10,10 @@
 #include "tunnel/interpreter.h"
 #include "tunnel/state.h"
 
+#include <windows.h>
+
+#include "console/window.h"
+
 namespace {
 
 class Interpreter : public ::testing::Test {
@@ -195,3 +199,43 @@ TEST_F(Interpreter, ABurstIsOneBatchOnTheWindowsMessage) {
     EXPECT_EQ(LogMessages(), (std::vector<std::string>{EVENT + "5", EVENT + "13", EVENT + "6"}));
     EXPECT_EQ(RedrawCount() - redraws, 1);
 }
+
+namespace {
+
+// Dispatches this thread's messages for a while; how many were the events timer's.
+int DispatchFor(DWORD milliseconds) {
+    int timers = 0;
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < milliseconds) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER && message.wParam == EVENTS_TIMER) ++timers;
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+    return timers;
+}
+
+// Events that arrive while a batch is handled are fetched by a timer, which the system hands
+// out only after input and painting, so a steady stream cannot keep the user's clicks waiting.
+TEST_F(Interpreter, EventsArrivingAfterABatchAreFetchedByTheTimerNotByAPost) {
+    UseFreshDataDir();
+    running = true;
+    EventCallback(5, R"({"peerid":"a"})");
+    PumpMessages();
+    EventCallback(5, R"({"peerid":"b"})");
+    MSG message;
+    EXPECT_FALSE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_NOREMOVE));
+
+    const int redraws = RedrawCount();
+    // One timer brings b; the next finds the queue empty and arms nothing more.
+    EXPECT_EQ(DispatchFor(300), 2);
+    EXPECT_EQ(peers, (PeerMap{{"a", 0}, {"b", 0}}));
+    EXPECT_EQ(RedrawCount() - redraws, 2);
+
+    EventCallback(5, R"({"peerid":"c"})");
+    EXPECT_TRUE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_NOREMOVE));
+}
+
+}  // namespace
