@@ -84,13 +84,18 @@ ensure_dpi_prefix() {
   fi
 }
 
+# A warm wineserver per prefix, and Wine's desktop process kept alive by a hidden window, so
+# that no test starts it with the test's own output pipe.
 start_wineserver() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine_quiet wineboot
-  if [ -d "$DPI_PREFIX" ]; then
-    WINEPREFIX=$DPI_PREFIX wineserver -p </dev/null >/dev/null 2>&1
-    WINEPREFIX=$DPI_PREFIX wine_quiet wineboot
-  fi
+  local prefix
+  for prefix in "$WINEPREFIX" "$DPI_PREFIX"; do
+    [ -d "$prefix" ] || continue
+    WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
+    WINEPREFIX=$prefix wine_quiet wineboot
+    if [ -f "$BUILD_DIR/bin/desktop_keeper.exe" ]; then
+      WINEPREFIX=$prefix wine "$BUILD_DIR/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+    fi
+  done
 }
 
 # Starts Xvfb on a free display unless one is given; remembers it for stop_started.

@@ -194,7 +194,10 @@ TEST_F(Interpreter, ABurstIsOneBatchOnTheWindowsMessage) {
     EventCallback(13, R"({"peerid":"a","type":4})");
     EventCallback(6, R"({"peerid":"b"})");
     const int redraws = RedrawCount();
-    PumpMessages();
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_REMOVE));
+    DispatchMessageW(&message);
+    EXPECT_FALSE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_REMOVE)) << "one message for three";
     EXPECT_EQ(peers, (PeerMap{{"a", 4}}));
     EXPECT_EQ(LogMessages(), (std::vector<std::string>{EVENT + "5", EVENT + "13", EVENT + "6"}));
     EXPECT_EQ(RedrawCount() - redraws, 1);
@@ -202,19 +205,20 @@ TEST_F(Interpreter, ABurstIsOneBatchOnTheWindowsMessage) {
 
 namespace {
 
-// Dispatches this thread's messages for a while; how many were the events timer's.
-int DispatchFor(DWORD milliseconds) {
-    int timers = 0;
+// Dispatches this thread's messages until `timers` of them were the events timer's, or until
+// `milliseconds` have passed; how many were.
+int DispatchTimers(int timers, DWORD milliseconds) {
+    int seen = 0;
     const DWORD start = GetTickCount();
     MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_TIMER && message.wParam == EVENTS_TIMER) ++timers;
+    while (seen < timers && GetTickCount() - start < milliseconds) {
+        while (seen < timers && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER && message.wParam == EVENTS_TIMER) ++seen;
             DispatchMessageW(&message);
         }
         Sleep(5);
     }
-    return timers;
+    return seen;
 }
 
 // Events that arrive while a batch is handled are fetched by a timer, which the system hands
@@ -223,16 +227,18 @@ TEST_F(Interpreter, EventsArrivingAfterABatchAreFetchedByTheTimerNotByAPost) {
     UseFreshDataDir();
     running = true;
     EventCallback(5, R"({"peerid":"a"})");
-    PumpMessages();
-    EventCallback(5, R"({"peerid":"b"})");
     MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_REMOVE));
+    DispatchMessageW(&message);
+    EventCallback(5, R"({"peerid":"b"})");
     EXPECT_FALSE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_NOREMOVE));
 
     const int redraws = RedrawCount();
     // One timer brings b; the next finds the queue empty and arms nothing more.
-    EXPECT_EQ(DispatchFor(300), 2);
+    EXPECT_EQ(DispatchTimers(2, 10000), 2);
     EXPECT_EQ(peers, (PeerMap{{"a", 0}, {"b", 0}}));
     EXPECT_EQ(RedrawCount() - redraws, 2);
+    EXPECT_EQ(DispatchTimers(1, 200), 0);
 
     EventCallback(5, R"({"peerid":"c"})");
     EXPECT_TRUE(PeekMessageW(&message, window, WM_EVENTS, WM_EVENTS, PM_NOREMOVE));
