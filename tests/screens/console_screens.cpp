@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/drive.h"
+#include "support/find_windows.h"
 #include "support/launch.h"
 
 namespace {
@@ -83,24 +84,6 @@ RECT Around(const std::vector<HWND>& windows) {
 // Lets the console paint and the screen catch up.
 void Settle() { Sleep(600); }
 
-struct ListSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK MatchList(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<ListSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (process == search->process && wcscmp(className, L"ComboLBox") == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The console in language code beside the stand-in with two peers, its window shown at the top
 // left; null when it did not get there.
 HWND LaunchWithPeers(const std::string& code, Library library, Console& console) {
@@ -136,10 +119,8 @@ void Languages() {
         DWORD_PTR result = 0;
         SendMessageTimeoutW(list, CB_SHOWDROPDOWN, TRUE, 0, SMTO_ABORTIFHUNG, 2000, &result);
         Settle();
-        ListSearch search{console.id, nullptr};
-        EnumWindows(&MatchList, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            SaveScreen(Around({window, search.found}), "languages-list");
+        if (const HWND opened = FirstVisibleWindow(console.id, L"ComboLBox")) {
+            SaveScreen(Around({window, opened}), "languages-list");
         } else {
             Fail("the language list did not open");
         }

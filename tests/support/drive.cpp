@@ -2,26 +2,11 @@
 
 #include <filesystem>
 
+#include "find_windows.h"
+
 #include "text/translations.h"
 
 namespace {
-
-struct MenuSearch {
-    DWORD process;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK MatchMenu(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<MenuSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (process == search->process && wcscmp(className, L"#32768") == 0 && IsWindowVisible(window)) {
-        search->found.push_back(window);
-    }
-    return TRUE;
-}
 
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
@@ -105,9 +90,7 @@ void SetClipboardText(const std::wstring& text) {
 }
 
 std::vector<HWND> PopupMenus(const Console& console) {
-    MenuSearch search{console.id, {}};
-    EnumWindows(&MatchMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleWindows(console.id, L"#32768");
 }
 
 void PressMenuKeys(const Console& console, const std::vector<WORD>& keys) {

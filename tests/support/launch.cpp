@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "console_fixture.h"
+#include "find_windows.h"
 #include "message_box.h"
 #include "tunnel/log.h"
 
@@ -45,31 +46,6 @@ HANDLE KillOnCloseJob() {
         SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     }
     return job;
-}
-
-struct WindowSearch {
-    DWORD process;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (process == search->process && wcscmp(className, search->className) == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindVisible(const Console& console, const wchar_t* className) {
-    WindowSearch search{console.id, className, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 }  // namespace
@@ -169,7 +145,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
-HWND MainWindow(const Console& console) { return FindVisible(console, CONSOLE_CLASS); }
+HWND MainWindow(const Console& console) { return FirstVisibleWindow(console.id, CONSOLE_CLASS); }
 
 HWND WaitForMainWindow(const Console& console, DWORD timeoutMs) {
     HWND window = nullptr;

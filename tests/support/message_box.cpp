@@ -3,25 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "find_windows.h"
+
 namespace {
-
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t cls[16] = {};
-    GetClassNameW(hwnd, cls, 16);
-    if (owner == search->processId && IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::wstring TextOf(HWND hwnd) {
     wchar_t text[1024] = {};
@@ -33,9 +17,7 @@ std::wstring TextOf(HWND hwnd) {
 }  // namespace
 
 HWND FindMessageBox(DWORD processId) {
-    Search search = {processId, nullptr};
-    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FirstVisibleWindow(processId, L"#32770");
 }
 
 std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeoutMs) {
