@@ -144,6 +144,14 @@ TEST_F(WindowProcTest, DrawItemIsOursOnlyForTheGlyphButtons) {
     ReleaseDC(window, dc);
 }
 
+// A restarted shell has lost every icon; its broadcast brings ours back with the same record.
+TEST_F(WindowProcTest, TaskbarCreatedAddsTheIconAgain) {
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &tray));
+    ASSERT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &tray)) << "the icon is gone";
+    EXPECT_EQ(SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0), 0);
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &tray)) << "the icon is back";
+}
+
 TEST_F(WindowProcTest, CloseAnsweredNoKeepsEverything) {
     running = false;
     auto answer = AnswerMessageBox(GetCurrentProcessId(), IDNO);
