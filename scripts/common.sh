@@ -93,7 +93,10 @@ start_wineserver() {
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     WINEPREFIX=$prefix wine_quiet wineboot
     if [ -f "$BUILD_DIR/bin/desktop_keeper.exe" ]; then
-      WINEPREFIX=$prefix wine "$BUILD_DIR/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+      local ready="$prefix/desktop-ready"
+      rm -f "$ready"
+      WINEPREFIX=$prefix wine "$BUILD_DIR/bin/desktop_keeper.exe" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
+      for _ in $(seq 300); do [ -f "$ready" ] && break; sleep 0.1; done
     fi
   done
 }

@@ -8,33 +8,13 @@
 #include "console/window.h"
 #include "console/window_proc.h"
 #include "console_fixture.h"
+#include "drive.h"
+#include "launch.h"
 #include "text/language.h"
 #include "tunnel/control.h"
 #include "tunnel/state.h"
 
 namespace {
-
-void PutOnClipboard(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-std::wstring ClipboardText() {
-    if (!OpenClipboard(nullptr)) return L"<cannot open>";
-    std::wstring text = L"<none>";
-    if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
-        const auto* units = static_cast<const wchar_t*>(GlobalLock(memory));
-        text = units;
-        GlobalUnlock(memory);
-    }
-    CloseClipboard();
-    return text;
-}
 
 class ClipboardTest : public testing::Test {
 protected:
@@ -43,7 +23,7 @@ protected:
         language = "en";
         tunnelID = L"0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0";
         CreateTestConsole();
-        PutOnClipboard(L"held before");
+        SetClipboardText(L"held before");
     }
     void TearDown() override {
         peers.clear();
@@ -64,7 +44,7 @@ TEST_F(ClipboardTest, CopiesWhatTheCommandNames) {
         {{}, ID_COPY_TUNNEL, L"0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0"},
     };
     for (const auto& c : cases) {
-        PutOnClipboard(L"held before");
+        SetClipboardText(L"held before");
         peers = c.table;
         running = !peers.empty();
         EXPECT_EQ(SendMessageW(window, WM_COMMAND, c.command, 0), 0);
@@ -81,7 +61,7 @@ TEST_F(ClipboardTest, AnEmptyTextDoesNotEvenOpenTheClipboard) {
 
 TEST_F(ClipboardTest, ABusyClipboardLeavesItsContent) {
     // Another window holds the clipboard open: the copy gives up without a trace.
-    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000));
     Copy(L"never copied");
     CloseClipboard();
     EXPECT_EQ(ClipboardText(), L"held before");

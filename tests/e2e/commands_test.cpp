@@ -163,7 +163,7 @@ TEST(Commands, LanguageChosenInTheListShowsIsSavedAndIsKeptForTheNextStart) {
     for (const auto& choice : choices) {
         SCOPED_TRACE(choice.second.empty() ? "system default" : choice.second);
         std::filesystem::remove(DataFolder() / L"language.txt");
-        PickFromLanguageList(window, choice.first);
+        EXPECT_TRUE(PickFromLanguageList(window, choice.first));
         const std::string shown = choice.second.empty() ? LocaleLanguage() : choice.second;
         EXPECT_TRUE(Shows(window, Translated(shown, "app"))) << Text(window).c_str();
         EXPECT_TRUE(WaitUntil([] { return std::filesystem::exists(DataFolder() / L"language.txt"); }));
@@ -180,7 +180,7 @@ TEST(Commands, LanguageChosenInTheListShowsIsSavedAndIsKeptForTheNextStart) {
     // The choice outlives the run: the next start reads it back.
     for (const auto& choice : {std::make_pair(5, std::string("ja")), std::make_pair(0, std::string())}) {
         SCOPED_TRACE(choice.second.empty() ? "system default, restarted" : "restarted");
-        PickFromLanguageList(window, choice.first);
+        EXPECT_TRUE(PickFromLanguageList(window, choice.first));
         EXPECT_TRUE(WaitUntil([&] { return LanguageListChoice(window) == choice.first && LanguageFile() == choice.second; }));
         ASSERT_TRUE(WaitForPostedCommands(window));
         ASSERT_EQ(QuitConsole(console), std::optional<DWORD>(0));

@@ -4,6 +4,7 @@
 
 #include "find_windows.h"
 
+#include "text/language.h"
 #include "text/translations.h"
 
 namespace {
@@ -34,10 +35,21 @@ void PostCommand(HWND window, WORD id, WORD code) { PostMessageW(window, WM_COMM
 
 void PostTray(HWND window, UINT mouseMessage) { PostMessageW(window, TRAY_MESSAGE, 1, mouseMessage); }
 
-void PickFromLanguageList(HWND window, int index) {
+bool PickFromLanguageList(HWND window, int index) {
     const HWND list = ChildAt(window, CHILD_LANGUAGE_LIST);
-    SendWithin(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    const auto file = DataFolder() / L"language.txt";
+    const auto picked = [&] {
+        std::error_code error;
+        return LanguageListChoice(window) == index && std::filesystem::exists(file, error) &&
+               ReadBytes(file) == LANGUAGE_CODES[static_cast<std::size_t>(index)];
+    };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SendWithin(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        if (WaitUntil(picked, 2000)) return true;
+    }
+    return false;
 }
 
 int LanguageListChoice(HWND window) {
@@ -87,6 +99,9 @@ void SetClipboardText(const std::wstring& text) {
         if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
     }
     CloseClipboard();
+    // Wine's clipboard manager opens the clipboard for a moment to hand the new text to X; the
+    // console's copy would find it busy and give up, so wait until it is free again.
+    if (WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) CloseClipboard();
 }
 
 std::vector<HWND> PopupMenus(const Console& console) {

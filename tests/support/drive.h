@@ -26,8 +26,12 @@ void ClickWithTheMouse(HWND control);
 void PostCommand(HWND window, WORD id, WORD code = 0);
 // Posts what the tray icon reports for a mouse message (WM_LBUTTONUP, WM_RBUTTONUP, ...).
 void PostTray(HWND window, UINT mouseMessage);
-// Selects entry index of the language list and tells the main window the selection changed.
-void PickFromLanguageList(HWND window, int index);
+// Selects entry index of the language list and tells the main window the selection changed, as
+// the list does when the user picks; true once the list shows it and "language.txt" holds its
+// code. A user's pick and its notice come in one go; the test's two messages do not, and a
+// redraw between them (after a batch of events) would put the old choice back: then it picks
+// again.
+bool PickFromLanguageList(HWND window, int index);
 // The language list's selected entry, or -1.
 int LanguageListChoice(HWND window);
 
