@@ -4,17 +4,7 @@
 #include <thread>
 
 #include "find_windows.h"
-
-namespace {
-
-std::wstring TextOf(HWND hwnd) {
-    wchar_t text[1024] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
-    return text;
-}
-
-}  // namespace
+#include "launch.h"
 
 HWND FindMessageBox(DWORD processId) {
     return FirstVisibleWindow(processId, L"#32770");
@@ -30,9 +20,9 @@ std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeo
         }
         if (!box) return seen;
         seen.found = true;
-        seen.caption = TextOf(box);
+        seen.caption = Text(box);
         // The message text is the static control with the id 0xFFFF.
-        if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = TextOf(text);
+        if (HWND text = GetDlgItem(box, 0xFFFF)) seen.text = Text(text);
         PostMessageW(box, WM_COMMAND, command, 0);
         return seen;
     });

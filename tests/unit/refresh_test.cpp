@@ -10,18 +10,13 @@
 #include "console/refresh.h"
 #include "console/window.h"
 #include "console_fixture.h"
+#include "launch.h"
 #include "text/language.h"
 #include "tunnel/control.h"
 #include "tunnel/library.h"
 #include "tunnel/state.h"
 
 namespace {
-
-std::wstring TextOf(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
 
 std::wstring TipOf(HWND control) {
     wchar_t buffer[1024] = {};
@@ -63,22 +58,22 @@ protected:
 
 TEST_F(RefreshTest, NoPeerShowsDashesAndNoDeviceWithEmptyTips) {
     Refresh();
-    EXPECT_EQ(TextOf(window), L"TAMBRIX D2I Duzozur");
-    EXPECT_EQ(TextOf(labels[0]), L"Device ID");
-    EXPECT_EQ(TextOf(labels[4]), L"Language");
-    EXPECT_EQ(TextOf(values[0]), L"\u2014");
-    EXPECT_EQ(TextOf(values[1]), tunnelID);
-    EXPECT_EQ(TextOf(values[2]), L"Disconnected");
-    EXPECT_EQ(TextOf(values[3]), L"No device connected");
+    EXPECT_EQ(Text(window), L"TAMBRIX D2I Duzozur");
+    EXPECT_EQ(Text(labels[0]), L"Device ID");
+    EXPECT_EQ(Text(labels[4]), L"Language");
+    EXPECT_EQ(Text(values[0]), L"\u2014");
+    EXPECT_EQ(Text(values[1]), tunnelID);
+    EXPECT_EQ(Text(values[2]), L"Disconnected");
+    EXPECT_EQ(Text(values[3]), L"No device connected");
     EXPECT_EQ(TipOf(values[0]), L"");
     EXPECT_EQ(TipOf(values[1]), tunnelID);
     EXPECT_EQ(TipOf(values[3]), L"");
     EXPECT_EQ(TipOf(logButton), L"Open log folder");
     EXPECT_EQ(TipOf(copyDevice), L"Copy device ID");
     EXPECT_EQ(TipOf(copyTunnel), L"Copy tunnel ID");
-    EXPECT_EQ(TextOf(startButton), L"Start Connection");
-    EXPECT_EQ(TextOf(stopButton), L"Stop Connection");
-    EXPECT_EQ(TextOf(quitButton), L"Quit App");
+    EXPECT_EQ(Text(startButton), L"Start Connection");
+    EXPECT_EQ(Text(stopButton), L"Stop Connection");
+    EXPECT_EQ(Text(quitButton), L"Quit App");
     EXPECT_FALSE(IsWindowEnabled(copyDevice));
     EXPECT_TRUE(IsWindowEnabled(copyTunnel));
     EXPECT_TRUE(IsWindowEnabled(logButton));
@@ -89,9 +84,9 @@ TEST_F(RefreshTest, PeersShowInByteOrderNotArrivalOrderWithTheirTypes) {
     peers["peer-b"] = 128;  // reported first
     peers["peer-a"] = 0;    // sorts first, its type not yet known
     Refresh();
-    EXPECT_EQ(TextOf(values[0]), L"peer-a\r\npeer-b");
+    EXPECT_EQ(Text(values[0]), L"peer-a\r\npeer-b");
     EXPECT_EQ(TipOf(values[0]), L"peer-a\r\npeer-b");
-    EXPECT_EQ(TextOf(values[3]), L"Detecting connection type, P2P direct");
+    EXPECT_EQ(Text(values[3]), L"Detecting connection type, P2P direct");
     EXPECT_EQ(TipOf(values[3]), L"Detecting connection type, P2P direct");
     EXPECT_TRUE(IsWindowEnabled(copyDevice));
 }
@@ -106,8 +101,8 @@ TEST_F(RefreshTest, TypeNumbersShowTheirTexts) {
     for (const auto& c : cases) {
         peers = {{"x", c.type}};
         Refresh();
-        EXPECT_EQ(TextOf(values[3]), c.text) << c.type;
-        EXPECT_EQ(TextOf(values[0]), L"x") << "an offline peer is still listed";
+        EXPECT_EQ(Text(values[3]), c.text) << c.type;
+        EXPECT_EQ(Text(values[0]), L"x") << "an offline peer is still listed";
     }
 }
 
@@ -153,9 +148,9 @@ TEST_F(RefreshTest, EveryLanguageChangesTranslatedTextsAndKeepsNativeNames) {
         const auto& c = cases[i];
         language = c.code;
         Refresh();
-        EXPECT_EQ(TextOf(window), c.title) << c.code;
-        EXPECT_EQ(TextOf(labels[0]), c.caption) << c.code;
-        EXPECT_EQ(TextOf(values[1]), tunnelID) << c.code;
+        EXPECT_EQ(Text(window), c.title) << c.code;
+        EXPECT_EQ(Text(labels[0]), c.caption) << c.code;
+        EXPECT_EQ(Text(values[1]), tunnelID) << c.code;
         EXPECT_EQ(std::wstring(tray.szTip), c.tip) << c.code;
         const auto items = ListItems();
         ASSERT_EQ(items.size(), 7u) << c.code;
@@ -181,10 +176,10 @@ TEST_F(RefreshTest, TwoCallsLeaveSevenItemsAndTheSameTexts) {
     peers = {{"p", 5}};
     running = true;
     Refresh();
-    const std::wstring first = TextOf(values[3]) + TextOf(window) + tray.szTip;
+    const std::wstring first = Text(values[3]) + Text(window) + tray.szTip;
     Refresh();
     EXPECT_EQ(ListItems().size(), 7u);
-    EXPECT_EQ(TextOf(values[3]) + TextOf(window) + tray.szTip, first);
+    EXPECT_EQ(Text(values[3]) + Text(window) + tray.szTip, first);
     EXPECT_EQ(RedrawCount(), 2);
 }
 

@@ -11,6 +11,7 @@
 #include "console/refresh.h"
 #include "console/window.h"
 #include "console_fixture.h"
+#include "launch.h"
 #include "message_box.h"
 #include "text/language.h"
 #include "tunnel/events.h"
@@ -23,12 +24,6 @@ std::optional<std::string> SavedLanguageFile() {
     std::ifstream file(dataDir / L"language.txt", std::ios::binary);
     if (!file) return std::nullopt;
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-std::wstring Title() {
-    wchar_t text[128] = {};
-    GetWindowTextW(window, text, 128);
-    return text;
 }
 
 LRESULT Command(WORD id, WORD code = 0) { return SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), 0); }
@@ -60,7 +55,7 @@ TEST_F(WindowProcTest, LanguageMenuCommandsSetSaveAndShowTheChoice) {
         EXPECT_EQ(Command(c.id), 0);
         EXPECT_EQ(language, c.saved);
         EXPECT_EQ(SavedLanguageFile(), std::optional<std::string>(c.saved)) << c.id;
-        EXPECT_EQ(Title(), c.title);
+        EXPECT_EQ(Text(window), c.title);
         EXPECT_EQ(RedrawCount(), before + 1);
     }
     // The system default leaves the file empty and follows the locale.
