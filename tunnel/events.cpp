@@ -45,6 +45,16 @@ std::deque<SdkEvent> TakeEvents() {
     return batch;
 }
 
+void WakeAfterBatch() {
+    // A steady stream of events would keep a posted WM_EVENTS always waiting, and posted
+    // messages are handed out before the user's input: the console would never see a click.
+    // A timer comes only after input and painting.
+    if (SetTimer(window, EVENTS_TIMER, USER_TIMER_MINIMUM, nullptr)) return;
+    if (PostMessageW(window, WM_EVENTS, 0, 0)) return;
+    std::lock_guard<std::mutex> lock(eventsMutex);
+    wakePending = false;
+}
+
 void DiscardEvents() {
     std::deque<SdkEvent> discarded;
     {

@@ -8,6 +8,9 @@
 #include <string>
 
 constexpr unsigned WM_EVENTS = 0x8001;  // WM_APP + 1
+// Identifies the timer that brings the window thread back for the events that arrived while
+// it handled a batch.
+constexpr unsigned EVENTS_TIMER = 1;
 constexpr std::size_t EVENT_QUEUE_LIMIT = 4096;
 constexpr std::size_t EVENT_TEXT_LIMIT = 16384;
 
@@ -28,8 +31,13 @@ extern bool wakePending;
 void EventCallback(std::uint32_t number, const char* text) noexcept;
 
 // Takes every pending event at once; the window thread's side of the queue. After a batch
-// that was not empty the window thread must come back for more by itself (see HandleEvents):
+// that was not empty the window thread must come back for more by itself (WakeAfterBatch):
 // library threads wake it again only once it has found the queue empty.
 std::deque<SdkEvent> TakeEvents();
+// Called on the window thread after taking a batch that was not empty: brings it back for the
+// next batch through EVENTS_TIMER, or through a posted WM_EVENTS when no timer can be set. When
+// neither can be had, the wake-up is given back to the library threads, so that the next event
+// wakes the window thread again instead of every later event waiting for good.
+void WakeAfterBatch();
 // Drops every pending event unseen.
 void DiscardEvents();

@@ -3,10 +3,7 @@
 #include <new>
 #include <string>
 
-#include <windows.h>
-
 #include "console/refresh.h"
-#include "console/window.h"
 #include "tunnel/events.h"
 #include "tunnel/fields.h"
 #include "tunnel/log.h"
@@ -74,10 +71,7 @@ void Apply(const SdkEvent& event) {
 
 void HandleEvents() {
     const std::deque<SdkEvent> batch = TakeEvents();
-    // A steady stream of events would keep a posted WM_EVENTS always waiting, and posted
-    // messages are handed out before the user's input: the console would never see a click.
-    // The next batch is therefore fetched by a timer, which comes only after input and painting.
-    if (!batch.empty()) SetTimer(window, EVENTS_TIMER, USER_TIMER_MINIMUM, nullptr);
+    if (!batch.empty()) WakeAfterBatch();
     for (const SdkEvent& event : batch) {
         Log("SDK event=" + std::to_string(event.number));
         if (const auto error = ErrorField(event.text)) Log("SDK event error=" + *error);

@@ -9,8 +9,4 @@ constexpr std::uint32_t EVENT_PEER_ONLINE = 5;
 constexpr std::uint32_t EVENT_PEER_OFFLINE = 6;       // and 7
 constexpr std::uint32_t EVENT_PEER_TYPE = 13;
 
-// Identifies the timer that brings the window thread back for the events that arrived while
-// it handled a batch.
-constexpr unsigned EVENTS_TIMER = 1;
-
 void HandleEvents();

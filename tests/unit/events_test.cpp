@@ -12,6 +12,7 @@
 
 #include "console/window.h"
 #include "tunnel/events.h"
+#include "support/launch.h"
 #include "support/tunnel_fixture.h"
 
 namespace {
@@ -104,6 +105,52 @@ TEST_F(EventQueue, OneWakeUpUntilTheWindowThreadFindsTheQueueEmpty) {
     const auto batch = TakeEvents();
     ASSERT_EQ(batch.size(), 1u);
     EXPECT_EQ(batch[0].number, 10u);
+}
+
+// After a batch the window thread must come back for the next one whatever fails: a refused
+// timer is replaced by a posted wake-up, and when even that cannot be posted the next event
+// wakes the window thread again, so that no event waits for good.
+TEST_F(EventQueue, AfterABatchTheWindowThreadComesBackOrTheNextEventWakesIt) {
+    const HWND own = window;
+    const HWND gone = CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    // Another process's window takes posted messages but no timer of this thread.
+    const HWND foreign = GetDesktopWindow();
+    DWORD foreignProcess = 0;
+    GetWindowThreadProcessId(foreign, &foreignProcess);
+    ASSERT_NE(foreignProcess, GetCurrentProcessId());
+    const struct {
+        const char* what;
+        HWND target;
+        bool timer;     // the events timer comes to the window thread
+        bool comeBack;  // the window thread comes back by itself, so events post nothing
+    } cases[] = {
+        {"timer", own, true, true},
+        {"no timer, a posted wake-up", foreign, false, true},
+        {"neither timer nor post", gone, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EventCallback(1, "first");
+        ASSERT_EQ(TakeWakeUps(), 1);
+        ASSERT_EQ(TakeEvents().size(), 1u);
+        window = c.target;
+        WakeAfterBatch();
+        window = own;
+
+        if (c.timer) {
+            MSG message;
+            EXPECT_TRUE(WaitUntil([&] {
+                return PeekMessageW(&message, own, WM_TIMER, WM_TIMER, PM_REMOVE) && message.wParam == EVENTS_TIMER;
+            }, 30000));
+            KillTimer(own, EVENTS_TIMER);
+        }
+        EventCallback(2, "next");
+        EXPECT_EQ(TakeWakeUps(), c.comeBack ? 0 : 1);
+        EXPECT_EQ(TakeEvents().size(), 1u);
+        std::lock_guard<std::mutex> lock(eventsMutex);
+        wakePending = false;
+    }
 }
 
 TEST_F(EventQueue, CopiesTheTextUpToItsFirstNulAndAtMost16384Bytes) {
