@@ -48,6 +48,8 @@ TEST(TrayMenuTrack, OpensAtTheCursorAndSendsTheChosenCommand) {
     window = MakeOwner();
     ASSERT_NE(window, nullptr);
     language = "en";
+    POINT cursor;
+    GetCursorPos(&cursor);
     const struct {
         bool running;
         std::vector<WORD> keys;
@@ -90,6 +92,7 @@ TEST(TrayMenuTrack, OpensAtTheCursorAndSendsTheChosenCommand) {
     language.clear();
     DestroyWindow(window);
     window = nullptr;
+    SetCursorPos(cursor.x, cursor.y);
 }
 
 }  // namespace

@@ -9,10 +9,23 @@
 
 namespace {
 
+// No SMTO_ABORTIFHUNG: a console busy with a large batch of events is slow, not hung.
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result)) return -1;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, LONG_WAIT_MS, &result)) return -1;
     return static_cast<LRESULT>(result);
+}
+
+// One press or release of the left button, or a move, at a point of the screen. The point goes
+// with the input itself: a SetCursorPos before it can be undone by Wine, which may replay an
+// earlier position (another test's) before the press arrives.
+INPUT MouseAt(POINT point, DWORD button) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    return input;
 }
 
 }  // namespace
@@ -22,13 +35,12 @@ void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 void ClickWithTheMouse(HWND control) {
     RECT area;
     GetWindowRect(control, &area);
-    SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-    INPUT press[2] = {};
-    press[0].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    press[1].type = INPUT_MOUSE;
-    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
+    const POINT middle = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    POINT before;
+    GetCursorPos(&before);
+    // The cursor goes back where it was, after the click in the same stream of input.
+    INPUT inputs[3] = {MouseAt(middle, MOUSEEVENTF_LEFTDOWN), MouseAt(middle, MOUSEEVENTF_LEFTUP), MouseAt(before, 0)};
+    SendInput(3, inputs, sizeof(INPUT));
 }
 
 void PostCommand(HWND window, WORD id, WORD code) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), 0); }
@@ -43,11 +55,14 @@ bool PickFromLanguageList(HWND window, int index) {
         return LanguageListChoice(window) == index && std::filesystem::exists(file, error) &&
                ReadBytes(file) == LANGUAGE_CODES[static_cast<std::size_t>(index)];
     };
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    // Picks again every few seconds; a busy console may take longer than that for one pick, and
+    // then an earlier attempt's notice makes the pick.
+    const ULONGLONG end = GetTickCount64() + LONG_WAIT_MS;
+    while (GetTickCount64() < end) {
         SendWithin(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(list));
-        if (WaitUntil(picked, 2000)) return true;
+        if (WaitUntil(picked, 3000)) return true;
     }
     return false;
 }
@@ -78,7 +93,7 @@ std::wstring DescribeWindow(HWND window) {
 
 std::wstring ClipboardText() {
     std::wstring text = L"<none>";
-    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return L"<busy>";
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) return L"<busy>";
     if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
             text = units;
@@ -90,7 +105,7 @@ std::wstring ClipboardText() {
 }
 
 void SetClipboardText(const std::wstring& text) {
-    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return;
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) return;
     EmptyClipboard();
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
@@ -101,7 +116,7 @@ void SetClipboardText(const std::wstring& text) {
     CloseClipboard();
     // Wine's clipboard manager opens the clipboard for a moment to hand the new text to X; the
     // console's copy would find it busy and give up, so wait until it is free again.
-    if (WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) CloseClipboard();
+    if (WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) CloseClipboard();
 }
 
 std::vector<HWND> PopupMenus(const Console& console) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "console_fixture.h"
 #include "find_windows.h"
@@ -15,6 +17,7 @@
 namespace {
 
 const wchar_t* CONSOLE_CLASS = L"TAMBRIX.P2P.Console";
+const wchar_t* CONSOLE_MUTEX = L"Local\\TAMBRIX.P2P.Console";
 
 HANDLE job = nullptr;
 // Every console launched, with the test that launched it.
@@ -36,6 +39,48 @@ void EndEarlierTestsConsoles() {
         CloseHandle(it->second.process);
         it = launched.erase(it);
     }
+}
+
+bool Running(const Console& console) {
+    return console.process && WaitForSingleObject(console.process, 0) == WAIT_TIMEOUT;
+}
+
+bool MutexFree() {
+    const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, CONSOLE_MUTEX);
+    if (!mutex) return true;
+    CloseHandle(mutex);
+    return false;
+}
+
+// Reports what a helper found wrong as a failure of the running test, with what the console was
+// doing; outside a test (the screens and the driver programs), on the error output.
+void Report(const std::string& what, const Console& console) {
+    const std::string message = what + ": " + DescribeConsole(console);
+    if (::testing::UnitTest::GetInstance()->current_test_info()) {
+        ADD_FAILURE() << message;
+    } else {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
+}
+
+std::string Within(DWORD timeoutMs) { return " within " + std::to_string(timeoutMs / 1000) + " s"; }
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (const wchar_t unit : text) narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
+    return narrow;
+}
+
+// Class, title and visibility, read without sending the window a message.
+std::string DescribeWindowBriefly(HWND window) {
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    wchar_t title[128] = L"";
+    InternalGetWindowText(window, title, 128);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return Narrow(className) + " \"" + Narrow(title) + "\" of process " + std::to_string(process) +
+           (IsWindowVisible(window) ? ", shown" : ", hidden");
 }
 
 HANDLE KillOnCloseJob() {
@@ -106,6 +151,11 @@ std::filesystem::path LayOut(const std::wstring& name, Library library,
 
 Console Launch(const std::filesystem::path& folder) {
     EndEarlierTestsConsoles();
+    bool ownRunning = false;
+    for (const auto& entry : launched) ownRunning = ownRunning || Running(entry.second);
+    if (!ownRunning && !WaitUntil(&MutexFree)) {
+        Report("another console kept the single-instance mutex" + Within(LONG_WAIT_MS), Console{nullptr, 0, folder});
+    }
     std::wstring commandLine = L"\"" + (folder / L"TAMBRIXP2PConsole.exe").wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -123,7 +173,7 @@ Console Launch(const std::filesystem::path& folder) {
 }
 
 void EndConsole(const Console& console) {
-    if (console.process && WaitForSingleObject(console.process, 0) == WAIT_TIMEOUT) {
+    if (Running(console)) {
         TerminateProcess(console.process, 255);
         WaitForSingleObject(console.process, 5000);
     }
@@ -149,7 +199,9 @@ HWND MainWindow(const Console& console) { return FirstVisibleWindow(console.id, 
 
 HWND WaitForMainWindow(const Console& console, DWORD timeoutMs) {
     HWND window = nullptr;
-    WaitUntil([&] { return (window = MainWindow(console)) != nullptr; }, timeoutMs);
+    if (!WaitUntil([&] { return (window = MainWindow(console)) != nullptr; }, timeoutMs)) {
+        Report("the console's window did not show" + Within(timeoutMs), console);
+    }
     return window;
 }
 
@@ -157,7 +209,9 @@ HWND MessageBoxOf(const Console& console) { return FindMessageBox(console.id); }
 
 HWND WaitForMessageBox(const Console& console, DWORD timeoutMs) {
     HWND box = nullptr;
-    WaitUntil([&] { return (box = MessageBoxOf(console)) != nullptr; }, timeoutMs);
+    if (!WaitUntil([&] { return (box = MessageBoxOf(console)) != nullptr; }, timeoutMs)) {
+        Report("no message box of the console showed" + Within(timeoutMs), console);
+    }
     return box;
 }
 
@@ -170,12 +224,41 @@ void Answer(HWND box, int id) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_
 
 std::optional<DWORD> QuitConsole(const Console& console) {
     const HWND window = MainWindow(console);
-    if (!window) return std::nullopt;
+    if (!window) {
+        Report("no shown window to quit from", console);
+        return std::nullopt;
+    }
     PostMessageW(window, WM_CLOSE, 0, 0);
     const HWND question = WaitForMessageBox(console);
     if (!question) return std::nullopt;
     Answer(question, IDYES);
-    return WaitForExit(console);
+    const auto code = WaitForExit(console);
+    if (!code) Report("the console did not end after Yes" + Within(LONG_WAIT_MS), console);
+    return code;
+}
+
+std::string DescribeConsole(const Console& console) {
+    std::ostringstream out;
+    if (!console.process) {
+        out << "no console process";
+    } else if (Running(console)) {
+        out << "the console (process " << console.id << ") still runs";
+    } else {
+        DWORD code = 0;
+        GetExitCodeProcess(console.process, &code);
+        out << "the console (process " << console.id << ") ended with exit code " << code;
+    }
+    out << "\n  its windows:";
+    if (console.process) {
+        for (const HWND window : AllWindows(console.id)) out << "\n    " << DescribeWindowBriefly(window);
+    }
+    out << "\n  consoles' windows of any process:";
+    for (const HWND window : WindowsOfClass(CONSOLE_CLASS)) out << "\n    " << DescribeWindowBriefly(window);
+    out << "\n  single-instance mutex: " << (MutexFree() ? "free" : "held");
+    const auto log = ConsoleLog();
+    out << "\n  last lines of its log (" << log.size() << " in all):";
+    for (std::size_t i = log.size() > 8 ? log.size() - 8 : 0; i < log.size(); ++i) out << "\n    " << log[i];
+    return out.str();
 }
 
 std::vector<HWND> Children(HWND window) {
@@ -194,8 +277,10 @@ HWND ChildAt(HWND window, int index) {
 std::wstring Text(HWND window) {
     wchar_t text[4096] = L"";
     DWORD_PTR length = 0;
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text),
-                                        SMTO_ABORTIFHUNG, 2000, &length)) {
+    // No SMTO_ABORTIFHUNG: a console busy with a large batch of events does not take messages
+    // for seconds, and the system would count it as hung.
+    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                                        LONG_WAIT_MS, &length)) {
         return L"";
     }
     return std::wstring(text, length);

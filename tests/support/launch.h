@@ -1,7 +1,11 @@
 // Driving the real console from a test: a fresh folder to run it from, the per-user data
 // folder, the process, its windows and message boxes, and its log.
 // The first launch of a test ends every console that an earlier test of this program left
-// running, and the last ones end with the test program, so no console outlives its test.
+// running, and the last ones end with the test program, so no console outlives its test; a
+// launch also waits until no console of another program is left (see Launch).
+// Limits are generous: they only matter when something is wrong, and a busy machine may take
+// seconds for what takes milliseconds on a quiet one. The waits for a window, a box or a quit
+// that run out add a failure to the running test that tells what the console was doing.
 #pragma once
 #include <windows.h>
 
@@ -43,22 +47,28 @@ void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::filesystem::path LayOut(const std::wstring& name, Library library,
                              const std::optional<std::string>& configuration);
 
+constexpr DWORD LONG_WAIT_MS = 60000;
+
 // Starts the console of folder; a console that could not start has a null process.
 // The handle stays valid until a later test launches.
+// Unless a console of the running test is still running (a second start is meant to meet the
+// first), it first waits until no other console holds the single-instance mutex: one that an
+// earlier test program left may still be on its way out, and beside it the new console would
+// only show that one's window and end.
 Console Launch(const std::filesystem::path& folder);
 // Ends the console at once if it still runs.
 void EndConsole(const Console& console);
 // Waits for the process to end; its exit code, or nothing on timeout.
-std::optional<DWORD> WaitForExit(const Console& console, DWORD timeoutMs = 10000);
+std::optional<DWORD> WaitForExit(const Console& console, DWORD timeoutMs = LONG_WAIT_MS);
 
 // Polls condition every 20 ms until it holds or timeoutMs have passed; whether it held.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = LONG_WAIT_MS);
 // The console's visible main window, or null.
 HWND MainWindow(const Console& console);
-HWND WaitForMainWindow(const Console& console, DWORD timeoutMs = 10000);
+HWND WaitForMainWindow(const Console& console, DWORD timeoutMs = LONG_WAIT_MS);
 // A visible message box of the console, or null.
 HWND MessageBoxOf(const Console& console);
-HWND WaitForMessageBox(const Console& console, DWORD timeoutMs = 10000);
+HWND WaitForMessageBox(const Console& console, DWORD timeoutMs = LONG_WAIT_MS);
 // The text of a message box (its caption is Text(box)).
 std::wstring MessageBoxText(HWND box);
 // Answers a message box with IDOK, IDYES or IDNO.
@@ -66,9 +76,14 @@ void Answer(HWND box, int id);
 // Posts WM_CLOSE, then answers the question with Yes; the exit code, or nothing on timeout.
 std::optional<DWORD> QuitConsole(const Console& console);
 
+// What the console is doing, for a failure message: whether it runs or its exit code, its
+// windows, other consoles' windows, and the last lines of the log.
+std::string DescribeConsole(const Console& console);
+
 std::vector<HWND> Children(HWND window);
 HWND ChildAt(HWND window, int index);
-// A window's text, read across processes without blocking on a stuck program.
+// A window's text, read across processes; a program that does not answer within a long wait
+// (busy, not only stuck) gives an empty text.
 std::wstring Text(HWND window);
 
 // The console's log messages without their time stamps.
