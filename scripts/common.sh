@@ -114,19 +114,22 @@ ensure_prefix() {
 }
 
 # A copy of the configured prefix whose screen is 120 DPI, for the test of the console's scaling;
-# made again whenever the prefix it copies has other settings.
+# made again whenever the prefix it copies has other settings. It has no Wine desktop of its own:
+# on the same X display a second desktop would lie over the first, and take the pointer and the
+# focus away from the first prefix's windows (Wine could no longer move the pointer there).
 DPI_PREFIX=$BUILD_DIR/wineprefix-120dpi
 ensure_dpi_prefix() {
-  if ! cmp -s "$WINEPREFIX/.configured" "$DPI_PREFIX/.configured" 2>/dev/null; then
+  local reg="$BUILD_DIR/dpi-120.reg" wanted="$BUILD_DIR/dpi-120.configured"
+  printf '%s\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000078' '' \
+    '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
+    '"LogPixels"=dword:00000078' '' '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"=-' >"$reg"
+  cat "$WINEPREFIX/.configured" "$reg" >"$wanted"
+  if ! cmp -s "$wanted" "$DPI_PREFIX/.configured"; then
     rm -rf "$DPI_PREFIX"
     cp -a "$WINEPREFIX" "$DPI_PREFIX"
     rm -f "$DPI_PREFIX/.configured"
-    local reg="$BUILD_DIR/dpi-120.reg"
-    printf '%s\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000078' '' \
-      '[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]' \
-      '"LogPixels"=dword:00000078' >"$reg"
     import_settings "$DPI_PREFIX" "$reg"
-    cp "$WINEPREFIX/.configured" "$DPI_PREFIX/.configured"
+    cp "$wanted" "$DPI_PREFIX/.configured"
   fi
 }
 

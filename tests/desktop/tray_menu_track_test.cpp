@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/tray_menu.h"
+#include "drive.h"
 #include "console/window.h"
 #include "text/language.h"
 #include "tunnel/state.h"
@@ -70,7 +71,7 @@ TEST(TrayMenuTrack, OpensAtTheCursorAndSendsTheChosenCommand) {
         keys = c.keys;
         commands.clear();
         menuRect = {};
-        SetCursorPos(300, 200);
+        ASSERT_TRUE(MoveCursor({300, 200}));
         typed = 0;
         SetTimer(nullptr, 0, 30, TypeKey);
 
@@ -92,7 +93,7 @@ TEST(TrayMenuTrack, OpensAtTheCursorAndSendsTheChosenCommand) {
     language.clear();
     DestroyWindow(window);
     window = nullptr;
-    SetCursorPos(cursor.x, cursor.y);
+    MoveCursor(cursor);
 }
 
 }  // namespace

@@ -43,6 +43,15 @@ void ClickWithTheMouse(HWND control) {
     SendInput(3, inputs, sizeof(INPUT));
 }
 
+bool MoveCursor(POINT point) {
+    INPUT move = MouseAt(point, 0);
+    SendInput(1, &move, sizeof(INPUT));
+    return WaitUntil([&] {
+        POINT now;
+        return GetCursorPos(&now) && now.x == point.x && now.y == point.y;
+    });
+}
+
 void PostCommand(HWND window, WORD id, WORD code) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, code), 0); }
 
 void PostTray(HWND window, UINT mouseMessage) { PostMessageW(window, TRAY_MESSAGE, 1, mouseMessage); }

@@ -22,6 +22,9 @@ void Click(HWND button);
 // Clicks the middle of a control with the real mouse: input that waits its turn in the console's
 // queue behind posted messages, as a person's click does.
 void ClickWithTheMouse(HWND control);
+// Moves the cursor to point the way the mouse does, and waits until it is there; whether it
+// got there. (SetCursorPos can be undone: Wine may replay the pointer's earlier position.)
+bool MoveCursor(POINT point);
 // Posts WM_COMMAND with id and code to the main window, as from no control.
 void PostCommand(HWND window, WORD id, WORD code = 0);
 // Posts what the tray icon reports for a mouse message (WM_LBUTTONUP, WM_RBUTTONUP, ...).
