@@ -7,6 +7,7 @@
 
 #include "support/drive.h"
 #include "support/launch.h"
+#include "support/message_box.h"
 #include "support/tunnel_trace.h"
 
 namespace {
@@ -258,6 +259,9 @@ TEST(Commands, QuitQuestionNoKeepsTheTunnelAndYesStopsItWithNothingLoggedAfter) 
         EXPECT_EQ(MessageBoxText(question), Translated("en", "quit_detail"));
         EXPECT_NE(GetDlgItem(question, IDNO), nullptr);
         EXPECT_EQ(GetDlgItem(question, IDOK), nullptr);
+        const SeenBox seen = ReadMessageBox(question);
+        EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(seen.defaultButton, IDNO) << "Enter alone must not end the tunnel";
         Answer(question, IDNO);
         ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(console) == nullptr; }));
         ASSERT_TRUE(WaitForPostedCommands(window));

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/refresh.h"
 #include "console/window.h"
@@ -155,6 +156,9 @@ TEST_F(WindowProcTest, CloseAnsweredNoKeepsEverything) {
     EXPECT_TRUE(box.found);
     EXPECT_EQ(box.caption, L"Quit the app?");
     EXPECT_EQ(box.text, L"Quitting will close the P2P connection. To hide only the console, use Minimize.");
+    EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO})) << "a question, with no OK and no way to cancel";
+    EXPECT_EQ(box.defaultButton, IDNO) << "Enter alone must not end the tunnel";
+    EXPECT_EQ(box.icon, LoadIconW(nullptr, IDI_QUESTION)) << "the question icon, in this process";
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(IsWindowVisible(window)) << "the question shows the window first";
     EXPECT_TRUE(accepting);
