@@ -8,6 +8,7 @@
 #include "support/drive.h"
 #include "support/launch.h"
 #include "support/message_box.h"
+#include "support/opened_folders.h"
 #include "support/tunnel_trace.h"
 
 namespace {
@@ -288,6 +289,29 @@ TEST(Commands, QuitQuestionNoKeepsTheTunnelAndYesStopsItWithNothingLoggedAfter) 
     for (std::size_t i = logBefore.size(); i < log.size(); ++i) {
         EXPECT_EQ(log[i], "SDK diagnostic event; level=4") << "line " << i;
     }
+}
+
+TEST(Commands, LogButtonOpensTheDataFolderInTheShellAndChangesNothingElse) {
+    Console console{};
+    const HWND window = LaunchEnglish(L"logfolder", SIGN_IN, console);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Shows(ValueRow(window, 2), Translated("en", "logged_in")));
+    const std::wstring shown = DescribeWindow(window);
+    const auto log = ConsoleLog();
+
+    Click(ChildAt(window, CHILD_LOG_BUTTON));
+    const auto opened = CloseFoldersOpenedBy(console, window);
+
+    ASSERT_EQ(opened.size(), 1u) << "folder windows the console opened";
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::equivalent(opened[0].folder, DataFolder(), error))
+        << opened[0].folder << " opened instead of the data folder " << DataFolder();
+    EXPECT_EQ(opened[0].title, DataFolder().filename().wstring()) << "the window shows the data folder";
+    EXPECT_TRUE(opened[0].closed) << "the folder window did not close when asked";
+    EXPECT_EQ(DescribeWindow(window), shown);
+    EXPECT_EQ(ConsoleLog(), log);
+    EXPECT_EQ(MessageBoxOf(console), nullptr);
+    EXPECT_EQ(QuitConsole(console), std::optional<DWORD>(0));
 }
 
 TEST(Commands, IdsThatNameNoCommandChangeNothing) {
