@@ -300,14 +300,7 @@ TEST(Commands, LogButtonOpensTheDataFolderInTheShellAndChangesNothingElse) {
     const auto log = ConsoleLog();
 
     Click(ChildAt(window, CHILD_LOG_BUTTON));
-    const auto opened = CloseFoldersOpenedBy(console, window);
-
-    ASSERT_EQ(opened.size(), 1u) << "folder windows the console opened";
-    std::error_code error;
-    EXPECT_TRUE(std::filesystem::equivalent(opened[0].folder, DataFolder(), error))
-        << opened[0].folder << " opened instead of the data folder " << DataFolder();
-    EXPECT_EQ(opened[0].title, DataFolder().filename().wstring()) << "the window shows the data folder";
-    EXPECT_TRUE(opened[0].closed) << "the folder window did not close when asked";
+    EXPECT_TRUE(OnlyTheDataFolder(CloseFoldersOpenedBy(console, window)));
     EXPECT_EQ(DescribeWindow(window), shown);
     EXPECT_EQ(ConsoleLog(), log);
     EXPECT_EQ(MessageBoxOf(console), nullptr);

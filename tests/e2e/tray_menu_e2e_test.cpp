@@ -133,13 +133,7 @@ TEST(TrayMenuE2E, ItemsActOnTheConsoleLikeItsButtons) {
 
     // Open log folder, the third item, shows the data folder in the shell.
     ASSERT_TRUE(WorkTrayMenu(console, window, WM_RBUTTONUP, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-    const auto opened = CloseFoldersOpenedBy(console, window);
-    ASSERT_EQ(opened.size(), 1u) << "folder windows the console opened";
-    std::error_code error;
-    EXPECT_TRUE(std::filesystem::equivalent(opened[0].folder, DataFolder(), error))
-        << opened[0].folder << " opened instead of the data folder " << DataFolder();
-    EXPECT_EQ(opened[0].title, DataFolder().filename().wstring());
-    EXPECT_TRUE(opened[0].closed) << "the folder window did not close when asked";
+    EXPECT_TRUE(OnlyTheDataFolder(CloseFoldersOpenedBy(console, window)));
 
     EXPECT_EQ(Count(CallNames(ReadTrace(console.folder)), "pgTunnelStop"), 1);
     EXPECT_EQ(QuitConsole(console), std::optional<DWORD>(0));

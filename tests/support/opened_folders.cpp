@@ -109,3 +109,20 @@ std::vector<OpenedFolder> CloseFoldersOpenedBy(const Console& console, HWND wind
     }
     return folders;
 }
+
+::testing::AssertionResult OnlyTheDataFolder(const std::vector<OpenedFolder>& opened) {
+    const auto data = DataFolder();
+    std::error_code error;
+    if (opened.size() == 1 && std::filesystem::equivalent(opened[0].folder, data, error) &&
+        opened[0].title == data.filename().wstring() && opened[0].closed) {
+        return ::testing::AssertionSuccess();
+    }
+    auto failure = ::testing::AssertionFailure() << "expected one folder window on " << data << ", titled "
+                                                 << data.filename() << ", that closes when asked; opened:";
+    if (opened.empty()) failure << " none";
+    for (const OpenedFolder& folder : opened) {
+        failure << "\n  " << folder.folder << ", titled " << std::filesystem::path(folder.title)
+                << (folder.closed ? ", closed" : ", had to be ended");
+    }
+    return failure;
+}

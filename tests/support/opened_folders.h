@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,3 +26,7 @@ std::vector<OpenedFolder> FoldersOpenedBy(DWORD parent);
 // posted to window before this call, so that the list is complete; then closes every folder the
 // console opened as its user would, and ends any that stays. What they were.
 std::vector<OpenedFolder> CloseFoldersOpenedBy(const Console& console, HWND window, DWORD timeoutMs = 20000);
+
+// Success when opened holds one folder, the data folder, shown in its window and closed when
+// asked; otherwise what was opened instead.
+::testing::AssertionResult OnlyTheDataFolder(const std::vector<OpenedFolder>& opened);
