@@ -12,8 +12,8 @@ namespace {
 
 using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
 
-// Neither Wine nor Windows hands out another process's command line more directly than through
-// its process block.
+// Wine 8 does not answer ProcessCommandLineInformation, so the command line is read where the
+// process keeps it, in the parameters its process environment block points to.
 std::wstring CommandLineOf(HANDLE process) {
     const auto query = reinterpret_cast<QueryProcess>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
