@@ -202,6 +202,8 @@ TEST_F(Control, NoConfigurationShowsTheBoxAndNothingElse) {
         EXPECT_EQ(boxes[0].caption, T("login_failed"));
         EXPECT_EQ(boxes[0].text, L"pgTunnelStatic.cfg");
         EXPECT_EQ(boxes[0].owner, window);
+        EXPECT_EQ(boxes[0].buttons, std::vector<int>{IDOK}) << "a report to acknowledge, not a question";
+        EXPECT_EQ(boxes[0].icon, LoadIconW(nullptr, IDI_ERROR)) << "the error icon";
         EXPECT_TRUE(calls.empty());
         EXPECT_FALSE(running);
         EXPECT_EQ(loginState, "login_failed");

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/refresh.h"
 #include "console/window.h"
@@ -15,8 +16,10 @@
 #include "message_box.h"
 #include "text/language.h"
 #include "tunnel/events.h"
+#include "tunnel/library.h"
 #include "tunnel/log.h"
 #include "tunnel/state.h"
+#include "tunnel_fixture.h"
 
 namespace {
 
@@ -33,9 +36,19 @@ protected:
     void SetUp() override {
         UseFreshDataDir();
         language = "en";
+        savedSdk = sdk;
+        savedStop = sdkStop;
         CreateTestConsole();
     }
-    void TearDown() override { DestroyTestConsole(); }
+    void TearDown() override {
+        DestroyTestConsole();
+        // A quit leaves the callbacks silenced; the tests after this one need them heard.
+        ResetTunnel();
+        sdk = savedSdk;
+        sdkStop = savedStop;
+    }
+    HMODULE savedSdk = nullptr;
+    TunnelStopFunction savedStop = nullptr;
 };
 
 TEST_F(WindowProcTest, LanguageMenuCommandsSetSaveAndShowTheChoice) {
@@ -155,24 +168,77 @@ TEST_F(WindowProcTest, CloseAnsweredNoKeepsEverything) {
     EXPECT_TRUE(box.found);
     EXPECT_EQ(box.caption, L"Quit the app?");
     EXPECT_EQ(box.text, L"Quitting will close the P2P connection. To hide only the console, use Minimize.");
+    EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO})) << "a question, with no OK and no way to cancel";
+    EXPECT_EQ(box.defaultButton, IDNO) << "Enter alone must not end the tunnel";
+    EXPECT_EQ(box.icon, LoadIconW(nullptr, IDI_QUESTION)) << "the question icon, in this process";
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(IsWindowVisible(window)) << "the question shows the window first";
     EXPECT_TRUE(accepting);
 }
 
+// What a quit did, in order: the library's stop and the window's destruction, each with what it
+// met. Callbacks silenced before the stop would lose what the library reports while it stops; a
+// window destroyed before it would take the stop's redraw and the tray icon's owner with it.
+std::vector<std::string> quitSteps;
+WNDPROC consoleProc = nullptr;
+
+std::string Accepting() { return accepting ? "accepting" : "not accepting"; }
+
+int RecordStop() {
+    quitSteps.push_back("pgTunnelStop, " + Accepting() + (IsWindow(window) ? ", window alive" : ", window gone"));
+    return 0;
+}
+
+// The icon is checked while the window still exists, so that only the window's own clean-up can
+// have removed it.
+LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_DESTROY) return CallWindowProcW(consoleProc, hwnd, message, wParam, lParam);
+    const bool iconBefore = Shell_NotifyIconW(NIM_MODIFY, &tray) != FALSE;
+    const LRESULT result = CallWindowProcW(consoleProc, hwnd, message, wParam, lParam);
+    const bool iconAfter = Shell_NotifyIconW(NIM_MODIFY, &tray) != FALSE;
+    quitSteps.push_back("WM_DESTROY, " + Accepting() + (iconBefore ? ", icon shown" : ", no icon") +
+                        (iconAfter ? " and kept" : " and removed"));
+    return result;
+}
+
 TEST_F(WindowProcTest, QuitAnsweredYesStopsSilencesTheCallbacksAndDestroysTheWindow) {
-    peers = {{"p", 5}};
-    loginState = "login_failed";
-    auto answer = AnswerMessageBox(GetCurrentProcessId(), IDYES);
-    EXPECT_EQ(Command(ID_QUIT), 0);
-    EXPECT_TRUE(answer.get().found);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_FALSE(accepting);
-    EXPECT_TRUE(peers.empty());
-    EXPECT_EQ(loginState, "disconnected");
-    MSG message;
-    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 0u);
+    const std::string destroyed = "WM_DESTROY, not accepting, icon shown and removed";
+    const struct {
+        bool running;
+        std::vector<std::string> steps;
+    } cases[] = {
+        {false, {destroyed}},
+        {true, {"pgTunnelStop, accepting, window alive", destroyed}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.running ? "running" : "not running");
+        DestroyTestConsole();
+        CreateTestConsole();
+        consoleProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchDestroy)));
+        sdk = GetModuleHandleW(nullptr);
+        sdkStop = RecordStop;
+        quitSteps.clear();
+        accepting = true;
+        running = c.running;
+        peers = {{"p", 5}};
+        loginState = "login_failed";
+
+        auto answer = AnswerMessageBox(GetCurrentProcessId(), IDYES);
+        EXPECT_EQ(Command(ID_QUIT), 0);
+        EXPECT_TRUE(answer.get().found);
+        EXPECT_EQ(quitSteps, c.steps)
+            << "the library stops while its reports are still heard and the window still stands; then the "
+               "callbacks are silenced, and the window takes its tray icon with it";
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_FALSE(accepting);
+        EXPECT_FALSE(running);
+        EXPECT_TRUE(peers.empty());
+        EXPECT_EQ(loginState, "disconnected");
+        MSG message;
+        EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(message.wParam, 0u);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "support/drive.h"
 #include "support/launch.h"
+#include "support/message_box.h"
+#include "support/opened_folders.h"
 #include "support/tunnel_trace.h"
 
 namespace {
@@ -258,6 +260,9 @@ TEST(Commands, QuitQuestionNoKeepsTheTunnelAndYesStopsItWithNothingLoggedAfter) 
         EXPECT_EQ(MessageBoxText(question), Translated("en", "quit_detail"));
         EXPECT_NE(GetDlgItem(question, IDNO), nullptr);
         EXPECT_EQ(GetDlgItem(question, IDOK), nullptr);
+        const SeenBox seen = ReadMessageBox(question);
+        EXPECT_EQ(seen.buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(seen.defaultButton, IDNO) << "Enter alone must not end the tunnel";
         Answer(question, IDNO);
         ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(console) == nullptr; }));
         ASSERT_TRUE(WaitForPostedCommands(window));
@@ -284,6 +289,22 @@ TEST(Commands, QuitQuestionNoKeepsTheTunnelAndYesStopsItWithNothingLoggedAfter) 
     for (std::size_t i = logBefore.size(); i < log.size(); ++i) {
         EXPECT_EQ(log[i], "SDK diagnostic event; level=4") << "line " << i;
     }
+}
+
+TEST(Commands, LogButtonOpensTheDataFolderInTheShellAndChangesNothingElse) {
+    Console console{};
+    const HWND window = LaunchEnglish(L"logfolder", SIGN_IN, console);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Shows(ValueRow(window, 2), Translated("en", "logged_in")));
+    const std::wstring shown = DescribeWindow(window);
+    const auto log = ConsoleLog();
+
+    Click(ChildAt(window, CHILD_LOG_BUTTON));
+    EXPECT_TRUE(OnlyTheDataFolder(CloseFoldersOpenedBy(console, window)));
+    EXPECT_EQ(DescribeWindow(window), shown);
+    EXPECT_EQ(ConsoleLog(), log);
+    EXPECT_EQ(MessageBoxOf(console), nullptr);
+    EXPECT_EQ(QuitConsole(console), std::optional<DWORD>(0));
 }
 
 TEST(Commands, IdsThatNameNoCommandChangeNothing) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "support/launch.h"
+#include "support/message_box.h"
 #include "support/tunnel_trace.h"
 
 namespace {
@@ -106,6 +107,7 @@ TEST(Startup, WithoutAUsableLibraryReportsItAndCannotStart) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageBoxText(box), L"pgDllTunnel.dll");
         EXPECT_EQ(Text(box), LOGIN_FAILED);
+        EXPECT_EQ(ReadMessageBox(box).buttons, std::vector<int>{IDOK}) << "a report to acknowledge, not a question";
         Answer(box, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(console) == nullptr; }));
 
@@ -129,6 +131,7 @@ TEST(Startup, WithoutAConfigurationAsksForItAndLeavesTheLibraryAlone) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageBoxText(box), L"pgTunnelStatic.cfg");
         EXPECT_EQ(Text(box), LOGIN_FAILED);
+        EXPECT_EQ(ReadMessageBox(box).buttons, std::vector<int>{IDOK}) << "a report to acknowledge, not a question";
         Answer(box, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return MessageBoxOf(console) == nullptr; }));
 

@@ -5,6 +5,7 @@
 
 #include "support/drive.h"
 #include "support/launch.h"
+#include "support/opened_folders.h"
 #include "support/tunnel_trace.h"
 
 namespace {
@@ -129,6 +130,10 @@ TEST(TrayMenuE2E, ItemsActOnTheConsoleLikeItsButtons) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
     ASSERT_TRUE(WorkTrayMenu(console, window, WM_RBUTTONUP, {VK_DOWN, VK_RETURN}));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }));
+
+    // Open log folder, the third item, shows the data folder in the shell.
+    ASSERT_TRUE(WorkTrayMenu(console, window, WM_RBUTTONUP, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+    EXPECT_TRUE(OnlyTheDataFolder(CloseFoldersOpenedBy(console, window)));
 
     EXPECT_EQ(Count(CallNames(ReadTrace(console.folder)), "pgTunnelStop"), 1);
     EXPECT_EQ(QuitConsole(console), std::optional<DWORD>(0));

@@ -4,15 +4,27 @@
 
 #include <future>
 #include <string>
+#include <vector>
 
 struct SeenBox {
     bool found = false;
     std::wstring caption;
     std::wstring text;
+    // The push buttons' ids in creation order (IDOK, IDYES, IDNO, ...).
+    std::vector<int> buttons;
+    // The button that Enter presses and that is drawn as the default (BS_DEFPUSHBUTTON); 0 if none.
+    // DM_GETDEFID cannot tell: Wine's box answers IDOK to it whatever its buttons are.
+    int defaultButton = 0;
+    // The icon shown. Icon handles are per process: compare it with LoadIconW(nullptr, IDI_...)
+    // only in the box's own process.
+    HICON icon = nullptr;
 };
 
-// Waits up to timeoutMs for a visible message box of processId, reads its caption and text,
-// then posts command (IDOK, IDYES, IDNO) to it. Runs on its own thread.
+// What a visible message box shows, read without answering it; works across processes.
+SeenBox ReadMessageBox(HWND box);
+
+// Waits up to timeoutMs for a visible message box of processId, reads it (ReadMessageBox), then
+// posts command (IDOK, IDYES, IDNO) to it. Runs on its own thread.
 std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeoutMs = 10000);
 
 // The visible message box of processId, or null.

@@ -12,19 +12,13 @@ std::thread answerer;
 std::atomic<bool> answering{false};
 std::vector<AnsweredBox> answered;  // written by the answerer only while it runs
 
-std::wstring TextOf(HWND hwnd) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(hwnd, text, 1024);
-    return text;
-}
-
 void Answer() {
     std::vector<HWND> seen;
     while (answering) {
         if (const HWND box = FindMessageBox(GetCurrentProcessId())) {
             if (std::find(seen.begin(), seen.end(), box) == seen.end()) {
                 seen.push_back(box);
-                answered.push_back({TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER)});
+                answered.push_back({ReadMessageBox(box), GetWindow(box, GW_OWNER)});
             }
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-struct AnsweredBox {
-    std::wstring caption;
-    std::wstring text;
-    HWND owner;
+#include "message_box.h"
+
+// What the box showed, and the window that owned it.
+struct AnsweredBox : SeenBox {
+    HWND owner = nullptr;
 };
 
 void StartAnsweringBoxes();
