@@ -9,13 +9,6 @@
 
 namespace {
 
-// No SMTO_ABORTIFHUNG: a console busy with a large batch of events is slow, not hung.
-LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, LONG_WAIT_MS, &result)) return -1;
-    return static_cast<LRESULT>(result);
-}
-
 // One press or release of the left button, or a move, at a point of the screen. The point goes
 // with the input itself: a SetCursorPos before it can be undone by Wine, which may replay an
 // earlier position (another test's) before the press arrives.

@@ -41,7 +41,7 @@ int LanguageListChoice(HWND window);
 // Waits until the console has handled every message posted to window before this call: posts
 // a neutral command (the language already chosen, chosen again) and waits for its effect (the
 // language file written again). Whether that happened within timeoutMs.
-bool WaitForPostedCommands(HWND window, DWORD timeoutMs = 10000);
+bool WaitForPostedCommands(HWND window, DWORD timeoutMs = LONG_WAIT_MS);
 
 // Everything the main window shows, in one text: visibility, title, and each child's text and
 // whether it is enabled. Two equal descriptions mean nothing visible changed.

@@ -274,16 +274,18 @@ HWND ChildAt(HWND window, int index) {
     return index < static_cast<int>(children.size()) ? children[index] : nullptr;
 }
 
+LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!window || !SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, LONG_WAIT_MS, &result)) {
+        return -1;
+    }
+    return static_cast<LRESULT>(result);
+}
+
 std::wstring Text(HWND window) {
     wchar_t text[4096] = L"";
-    DWORD_PTR length = 0;
-    // No SMTO_ABORTIFHUNG: a console busy with a large batch of events does not take messages
-    // for seconds, and the system would count it as hung.
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                                        LONG_WAIT_MS, &length)) {
-        return L"";
-    }
-    return std::wstring(text, length);
+    const LRESULT length = SendWithin(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
 std::vector<std::string> ConsoleLog() {

@@ -82,8 +82,11 @@ std::string DescribeConsole(const Console& console);
 
 std::vector<HWND> Children(HWND window);
 HWND ChildAt(HWND window, int index);
-// A window's text, read across processes; a program that does not answer within a long wait
-// (busy, not only stuck) gives an empty text.
+// Sends a message to a window of any process and gives its result, or -1 when the program does
+// not answer within a long wait. No SMTO_ABORTIFHUNG: a console busy with a large batch of
+// events does not take messages for seconds, and the system would count it as hung.
+LRESULT SendWithin(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// A window's text, read across processes; empty when the program does not answer.
 std::wstring Text(HWND window);
 
 // The console's log messages without their time stamps.

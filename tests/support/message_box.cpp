@@ -9,12 +9,6 @@
 
 namespace {
 
-LRESULT SendWithin(HWND window, UINT message) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) return 0;
-    return static_cast<LRESULT>(result);
-}
-
 bool IsClass(HWND window, const wchar_t* name) {
     wchar_t className[64] = L"";
     GetClassNameW(window, className, 64);

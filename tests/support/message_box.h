@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "launch.h"
+
 struct SeenBox {
     bool found = false;
     std::wstring caption;
@@ -25,7 +27,7 @@ SeenBox ReadMessageBox(HWND box);
 
 // Waits up to timeoutMs for a visible message box of processId, reads it (ReadMessageBox), then
 // posts command (IDOK, IDYES, IDNO) to it. Runs on its own thread.
-std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeoutMs = 10000);
+std::future<SeenBox> AnswerMessageBox(DWORD processId, WORD command, DWORD timeoutMs = LONG_WAIT_MS);
 
 // The visible message box of processId, or null.
 HWND FindMessageBox(DWORD processId);

@@ -12,7 +12,7 @@ std::thread answerer;
 std::atomic<bool> answering{false};
 std::vector<AnsweredBox> answered;  // written by the answerer only while it runs
 
-void Answer() {
+void AnswerEveryBox() {
     std::vector<HWND> seen;
     while (answering) {
         if (const HWND box = FindMessageBox(GetCurrentProcessId())) {
@@ -31,7 +31,7 @@ void Answer() {
 void StartAnsweringBoxes() {
     answered.clear();
     answering = true;
-    answerer = std::thread(Answer);
+    answerer = std::thread(AnswerEveryBox);
 }
 
 std::vector<AnsweredBox> StopAnsweringBoxes() {

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "drive.h"
+#include "find_windows.h"
 
 namespace {
 
@@ -41,29 +42,7 @@ std::filesystem::path LastArgument(const std::wstring& commandLine) {
     return last;
 }
 
-struct WindowSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK MatchFolderWindow(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (process != search->process || wcscmp(className, L"ExplorerWClass") != 0 || !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-HWND FolderWindowOf(DWORD process) {
-    WindowSearch search{process, nullptr};
-    EnumWindows(&MatchFolderWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND FolderWindowOf(DWORD process) { return FirstVisibleWindow(process, L"ExplorerWClass"); }
 
 }  // namespace
 
@@ -100,7 +79,7 @@ std::vector<OpenedFolder> CloseFoldersOpenedBy(const Console& console, HWND wind
         const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, folder.process);
         if (const HWND shown = FolderWindowOf(folder.process)) PostMessageW(shown, WM_CLOSE, 0, 0);
         if (!process) continue;
-        folder.closed = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+        folder.closed = WaitForSingleObject(process, LONG_WAIT_MS) == WAIT_OBJECT_0;
         if (!folder.closed) {
             TerminateProcess(process, 1);
             WaitForSingleObject(process, 5000);

@@ -25,7 +25,7 @@ std::vector<OpenedFolder> FoldersOpenedBy(DWORD parent);
 // Waits until a folder of the console's shows its window and the console has handled everything
 // posted to window before this call, so that the list is complete; then closes every folder the
 // console opened as its user would, and ends any that stays. What they were.
-std::vector<OpenedFolder> CloseFoldersOpenedBy(const Console& console, HWND window, DWORD timeoutMs = 20000);
+std::vector<OpenedFolder> CloseFoldersOpenedBy(const Console& console, HWND window, DWORD timeoutMs = LONG_WAIT_MS);
 
 // Success when opened holds one folder, the data folder, shown in its window and closed when
 // asked; otherwise what was opened instead.
