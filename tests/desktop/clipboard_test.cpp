@@ -23,13 +23,16 @@ protected:
         language = "en";
         tunnelID = L"0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0";
         CreateTestConsole();
+        heldAtFirst = ClipboardText();
         SetClipboardText(L"held before");
     }
     void TearDown() override {
         peers.clear();
         running = false;
         DestroyTestConsole();
+        SetClipboardText(heldAtFirst);
     }
+    std::wstring heldAtFirst;
 };
 
 TEST_F(ClipboardTest, CopiesWhatTheCommandNames) {
@@ -47,8 +50,15 @@ TEST_F(ClipboardTest, CopiesWhatTheCommandNames) {
         SetClipboardText(L"held before");
         peers = c.table;
         running = !peers.empty();
-        EXPECT_EQ(SendMessageW(window, WM_COMMAND, c.command, 0), 0);
-        EXPECT_EQ(ClipboardText(), c.expected);
+        LRESULT result = -1;
+        const auto command = [&] { result = SendMessageW(window, WM_COMMAND, c.command, 0); };
+        if (c.table.empty() && c.command == ID_COPY_DEVICE) {
+            command();
+            EXPECT_EQ(ClipboardText(), c.expected);
+        } else {
+            EXPECT_EQ(CopyUntilItHolds(command, c.expected), c.expected);
+        }
+        EXPECT_EQ(result, 0);
     }
 }
 
@@ -61,7 +71,7 @@ TEST_F(ClipboardTest, AnEmptyTextDoesNotEvenOpenTheClipboard) {
 
 TEST_F(ClipboardTest, ABusyClipboardLeavesItsContent) {
     // Another window holds the clipboard open: the copy gives up without a trace.
-    ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000));
+    ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
     Copy(L"never copied");
     CloseClipboard();
     EXPECT_EQ(ClipboardText(), L"held before");

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -12,6 +14,14 @@ namespace {
 
 WNDPROC originalProc = nullptr;
 int redraws = 0;
+std::vector<std::filesystem::path> madeFolders;
+
+void RemoveMadeFolders() {
+    for (const auto& folder : madeFolders) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
 
 LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTEXT) ++redraws;
@@ -27,9 +37,15 @@ std::filesystem::path UseFreshDataDir(const std::wstring& name) {
                         std::to_wstring(GetCurrentProcessId()) + L"-" + name);
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
+    RemoveWhenDone(folder);
     dataDir = folder;
     logPath = folder / L"TAMBRIX-P2P.log";
     return folder;
+}
+
+void RemoveWhenDone(const std::filesystem::path& folder) {
+    if (madeFolders.empty()) std::atexit(&RemoveMadeFolders);
+    if (std::find(madeFolders.begin(), madeFolders.end(), folder) == madeFolders.end()) madeFolders.push_back(folder);
 }
 
 std::vector<std::string> LogMessages() {

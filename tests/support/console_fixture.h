@@ -6,7 +6,12 @@
 #include <vector>
 
 // A new empty folder under the system's temporary folder; dataDir and logPath point into it.
+// Removed when the test program ends.
 std::filesystem::path UseFreshDataDir(const std::wstring& name = L"data");
+
+// Removes folder with everything in it when the test program ends, so that tests leave no files
+// behind. Whatever else must end first registers its own end after the first call.
+void RemoveWhenDone(const std::filesystem::path& folder);
 
 // The log's messages in order, each without its time stamp and CR LF.
 std::vector<std::string> LogMessages();

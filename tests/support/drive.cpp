@@ -110,7 +110,9 @@ void SetClipboardText(const std::wstring& text) {
     if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) return;
     EmptyClipboard();
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (text == L"<none>") {
+        // Emptied is what it held.
+    } else if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
         memcpy(GlobalLock(memory), text.c_str(), bytes);
         GlobalUnlock(memory);
         if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
@@ -119,6 +121,21 @@ void SetClipboardText(const std::wstring& text) {
     // Wine's clipboard manager opens the clipboard for a moment to hand the new text to X; the
     // console's copy would find it busy and give up, so wait until it is free again.
     if (WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) CloseClipboard();
+}
+
+std::wstring CopyUntilItHolds(const std::function<void()>& copy, const std::wstring& expected) {
+    bool changed = false;
+    std::wstring held;
+    const ULONGLONG end = GetTickCount64() + LONG_WAIT_MS;
+    do {
+        const DWORD before = GetClipboardSequenceNumber();
+        copy();
+        if (WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, 5000)) {
+            changed = true;
+            held = ClipboardText();
+        }
+    } while (held != expected && GetTickCount64() < end);
+    return changed ? held : ClipboardText();
 }
 
 std::vector<HWND> PopupMenus(const Console& console) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,14 @@ std::wstring DescribeWindow(HWND window);
 
 // The clipboard's Unicode text; "<none>" when it holds none.
 std::wstring ClipboardText();
+// Puts text on the clipboard; "<none>" empties it, so that what ClipboardText gave can be put back.
 void SetClipboardText(const std::wstring& text);
+// Has copy make the console copy (by a posted or a sent command) until the clipboard holds
+// expected, or a long wait is over; what the clipboard held in the end. Wine's clipboard manager
+// opens the clipboard for a moment after every change, and a copy that finds it open gives up,
+// as it should: a person would click again. The clipboard is read only once it has changed, since
+// reading opens it too.
+std::wstring CopyUntilItHolds(const std::function<void()>& copy, const std::wstring& expected);
 
 // The console's open popup menus (class #32768): the menu, and its submenu while that is open.
 std::vector<HWND> PopupMenus(const Console& console);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "console_fixture.h"
 #include "find_windows.h"
 #include "message_box.h"
+#include "text/convert.h"
 #include "tunnel/log.h"
 
 namespace {
@@ -65,12 +67,6 @@ void Report(const std::string& what, const Console& console) {
 
 std::string Within(DWORD timeoutMs) { return " within " + std::to_string(timeoutMs / 1000) + " s"; }
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (const wchar_t unit : text) narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
-}
-
 // Class, title and visibility, read without sending the window a message.
 std::string DescribeWindowBriefly(HWND window) {
     wchar_t className[64] = L"";
@@ -79,8 +75,12 @@ std::string DescribeWindowBriefly(HWND window) {
     InternalGetWindowText(window, title, 128);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return Narrow(className) + " \"" + Narrow(title) + "\" of process " + std::to_string(process) +
+    return UTF8(className) + " \"" + UTF8(title) + "\" of process " + std::to_string(process) +
            (IsWindowVisible(window) ? ", shown" : ", hidden");
+}
+
+void EndEveryConsole() {
+    for (const auto& entry : launched) EndConsole(entry.second);
 }
 
 HANDLE KillOnCloseJob() {
@@ -110,6 +110,7 @@ std::filesystem::path FreshFolder(const std::wstring& name) {
     std::error_code error;
     std::filesystem::remove_all(folder, error);
     std::filesystem::create_directories(folder);
+    RemoveWhenDone(folder);
     return folder;
 }
 
@@ -150,6 +151,10 @@ std::filesystem::path LayOut(const std::wstring& name, Library library,
 }
 
 Console Launch(const std::filesystem::path& folder) {
+    // Registered after the first folder's removal, so it runs before: a running console's folder
+    // cannot be removed.
+    static const int endAtExit = std::atexit(&EndEveryConsole);
+    (void)endAtExit;
     EndEarlierTestsConsoles();
     bool ownRunning = false;
     for (const auto& entry : launched) ownRunning = ownRunning || Running(entry.second);
