@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/console_fixture.h"
+#include "support/launch.h"
 #include "support/tunnel_fixture.h"
 #include "tunnel/events.h"
 #include "tunnel/interpreter.h"
@@ -246,7 +247,7 @@ TEST_F(Interpreter, EventsArrivingAfterABatchAreFetchedByTheTimerNotByAPost) {
 
     const int redraws = RedrawCount();
     // One timer brings b; the next finds the queue empty and arms nothing more.
-    EXPECT_EQ(DispatchTimers(2, 10000), 2);
+    EXPECT_EQ(DispatchTimers(2, LONG_WAIT_MS), 2);
     EXPECT_EQ(peers, (PeerMap{{"a", 0}, {"b", 0}}));
     EXPECT_EQ(RedrawCount() - redraws, 2);
     EXPECT_EQ(DispatchTimers(1, 200), 0);

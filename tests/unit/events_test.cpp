@@ -207,8 +207,7 @@ TEST_F(EventQueue, NothingOnceAcceptingIsCleared) {
         EventCallback(5, R"({"peerid":"a"})");
         returned = true;
     });
-    for (int i = 0; i < 200 && !returned; ++i) Sleep(10);
-    EXPECT_TRUE(returned);
+    EXPECT_TRUE(WaitUntil([&] { return returned.load(); }));
     held.unlock();
     library.join();
     EXPECT_EQ(Pending(), 0u);

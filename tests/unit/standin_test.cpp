@@ -64,7 +64,7 @@ Exports LoadStandIn() {
             folder};
 }
 
-bool WaitForReceived(std::size_t count, DWORD timeoutMs = 5000) {
+bool WaitForReceived(std::size_t count, DWORD timeoutMs = LONG_WAIT_MS) {
     return WaitUntil([&] { return Snapshot().size() >= count; }, timeoutMs);
 }
 
