@@ -139,7 +139,7 @@ start_wineserver() {
   local prefix
   for prefix in "$WINEPREFIX" "$DPI_PREFIX"; do
     [ -d "$prefix" ] || continue
-    WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
+    WINEPREFIX=$prefix within 60 "starting the wineserver of $prefix" wineserver -p
     WINEPREFIX=$prefix within 120 "starting $prefix (wineboot)" wine wineboot
     if [ -f "$BUILD_DIR/bin/desktop_keeper.exe" ]; then
       local ready="$prefix/desktop-ready"
