@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "support/find_windows.h"
 #include "support/launch.h"
 #include "support/message_box.h"
 #include "support/tunnel_trace.h"
@@ -31,20 +32,8 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 
 HWND ValueRow(HWND window, int row) { return ChildAt(window, CHILD_VALUE_ROW_0 + 2 * row); }
 
-BOOL CALLBACK CountConsoleWindows(HWND window, LPARAM count) {
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (wcscmp(className, L"TAMBRIX.P2P.Console") == 0) ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-// In-process tests running beside this one make hidden windows of the console's class, and a
-// second start shows the first window of that class it finds.
-bool OnlyOneConsoleWindow() {
-    int count = 0;
-    EnumWindows(&CountConsoleWindows, reinterpret_cast<LPARAM>(&count));
-    return count == 1;
-}
+// A second start shows the first window of the console's class it finds: no other may be around.
+bool OnlyOneConsoleWindow() { return WindowsOfClass(L"TAMBRIX.P2P.Console").size() == 1; }
 
 }  // namespace
 
@@ -154,7 +143,7 @@ TEST(Startup, SecondStartShowsTheFirstWindowAndEnds) {
     ShowWindow(window, SW_HIDE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
     const auto logBefore = ConsoleLog();
-    ASSERT_TRUE(WaitUntil(&OnlyOneConsoleWindow, 30000));
+    ASSERT_TRUE(WaitUntil(&OnlyOneConsoleWindow)) << DescribeConsole(first);
 
     const Console second = Launch(folder);
     EXPECT_EQ(WaitForExit(second), std::optional<DWORD>(0));
